@@ -1,0 +1,79 @@
+#pragma once
+// The main window's half of the link engine: it owns the serial port's events, the
+// link's timers (Timer1, Timer_Comunicacion, TmrRetardoCom, Timer2, TWatchDog), the
+// request queues and the link instance, and turns port events and timer ticks into
+// the steps of a transaction. `Principal` (Qt) owns one of these; the command-line
+// tool and the tests own one too. No Qt here.
+
+#include <functional>
+#include <memory>
+
+#include "image/RegisterImages.h"
+#include "link/NEVA200.h"
+#include "link/Proceso_Comunicacion.h"
+#include "platform/Clock.h"
+#include "platform/MessageService.h"
+#include "platform/SerialPort.h"
+#include "platform/Timer.h"
+#include "startup/SharedState.h"
+
+namespace neva {
+
+class LinkController {
+public:
+    LinkController(SharedState& state, RegisterImages& images, SerialPort& port, TimerFactory& timers,
+                   MessageService& messages, Clock& clock);
+    ~LinkController();
+    LinkController(const LinkController&) = delete;
+    LinkController& operator=(const LinkController&) = delete;
+
+    NEVA200& NEVA() { return *neva_; }                 // the link instance (index 1)
+    Proceso_Comunicacion& Colas() { return *colas_; }  // the request queues
+    SerialPort& MSComm1() { return port_; }
+    Timer& Timer1() { return *timer1_; }                          // 1000 ms, response time-out
+    Timer& Timer_Comunicacion() { return *timer_comunicacion_; }  // 1000 ms, time-out check while online
+    Timer& TmrRetardoCom() { return *tmr_retardo_; }              // 10 ms settling delay
+    Timer& Timer2() { return *timer2_; }                          // 500 ms status display; on_tick set by the window
+    Timer& TWatchDog() { return *watchdog_; }                     // 1000 ms, never enabled
+
+    // Queue work for the main window's link.
+    void Encolar_Proceso(int canal, int accion);
+    void Despachar_Proceso();
+    void Iniciar_Colas();
+    void ResetTiempo();
+
+    // The connect sequence of the connection dialog's ON on a direct line: sets the
+    // link's port, speed and address, resets the queues with one cyclic request, opens
+    // the port (action 1) and queues 60, 61, 62, the cyclic 2, then 4, 5, 6, 30, and
+    // dispatches. Returns false (everything dropped) when the port cannot be opened.
+    bool Conectar(int puerto, int velocidad, int direccion);
+    // The link part of OFF: stop dispatching, go offline, and put one 0x00 byte on an
+    // open line. (Reloading the default file is the dialog's.)
+    void Desconectar();
+
+    // Handlers, public so that the Qt layer and tests can see them run.
+    void MSComm1_OnComm(SerialPort::Event event);
+    void TmrRetardoCom_Timer();
+    void Tiempo_Agotado();  // Timer1 and Timer_Comunicacion
+    void NEVA_ComunicacionFinalizada(bool ok);
+    void NEVA_Finalizado(bool& ok);
+    void NEVA_ErrorCommActivado();
+    void Puerto_Perdido();  // the device disappeared
+
+    // Hooks for the window: run after " Communication Error..." has been shown (the
+    // connection dialog's OFF), and when the link raises ReadyEvents.
+    std::function<void()> on_disconnect;
+    std::function<void()> on_ready_events;
+
+private:
+    SharedState& state_;
+    RegisterImages& images_;
+    SerialPort& port_;
+    MessageService& messages_;
+    Clock& clock_;
+    std::unique_ptr<NEVA200> neva_;
+    std::unique_ptr<Proceso_Comunicacion> colas_;
+    std::unique_ptr<Timer> timer1_, timer_comunicacion_, tmr_retardo_, timer2_, watchdog_;
+};
+
+}  // namespace neva
