@@ -95,9 +95,15 @@ MsgAnswer ScriptedMessages::message_box(const std::string& text, MsgButtons butt
     seen.push_back({ExpectedPrompt::Kind::Message, text, title, buttons, icon, {}});
     auto p = next(ExpectedPrompt::Kind::Message, text);
     if (!p) return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel;
-    if (p->title) EXPECT_EQ(*p->title, title) << "title of \"" << text << "\"";
-    if (p->buttons) EXPECT_EQ(static_cast<int>(*p->buttons), static_cast<int>(buttons)) << "buttons of \"" << text << "\"";
-    if (p->icon) EXPECT_EQ(static_cast<int>(*p->icon), static_cast<int>(icon)) << "icon of \"" << text << "\"";
+    if (p->title) {
+        EXPECT_EQ(*p->title, title) << "title of \"" << text << "\"";
+    }
+    if (p->buttons) {
+        EXPECT_EQ(static_cast<int>(*p->buttons), static_cast<int>(buttons)) << "buttons of \"" << text << "\"";
+    }
+    if (p->icon) {
+        EXPECT_EQ(static_cast<int>(*p->icon), static_cast<int>(icon)) << "icon of \"" << text << "\"";
+    }
     return p->answer;
 }
 
