@@ -23,6 +23,11 @@ struct CalcHandover {
     std::string Calc_FormatoA, Calc_FormatoB, Calc_FormatoC;
     std::int32_t Calc_Resultado = 0;
     std::string Calc_Hex;
+    // What the edited field can hold (0..255 for a byte, 0..65535 for a word): the
+    // dialog refuses a value outside it as "Out of Range", whatever Calc_Min and
+    // Calc_Max say, so no entry is ever cut when it is written into the image.
+    std::int32_t capacity_min = 0;
+    std::int32_t capacity_max = 0x7FFFFFFF;
 };
 
 struct SharedState {

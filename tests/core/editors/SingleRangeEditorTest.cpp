@@ -1,0 +1,228 @@
+#include <gtest/gtest.h>
+
+#include "editors/NumericEntry.h"
+#include "editors/SingleRangeEditor.h"
+#include "image/Manejo_de_Datos.h"
+#include "testing/ScriptedMessages.h"
+
+namespace neva {
+namespace {
+
+PropertyStore store(std::initializer_list<std::pair<const char*, const char*>> kv) {
+    PropertyStore s;
+    for (auto [k, v] : kv) s.set(k, v);
+    return s;
+}
+
+struct Fixture {
+    RegisterImages img;
+    CalcHandover calc;
+    int changes = 0, clicks = 0;
+
+    void watch(NumericEditor& e) {
+        e.on_change = [this] { ++changes; };
+        e.on_click = [this] { ++clicks; };
+    }
+    int edit_word(std::string_view address) const {
+        const int p = Posicion_Setpoint(address);
+        return 256 * img.Imagen_Edicion[p] + img.Imagen_Edicion[p + 1];
+    }
+    void set_stored_word(std::string_view address, int v) {
+        const int p = Posicion_Setpoint(address);
+        img.Imagen_Setpoints[p] = static_cast<std::uint8_t>(v >> 8);
+        img.Imagen_Setpoints[p + 1] = static_cast<std::uint8_t>(v & 0xFF);
+    }
+};
+
+const PropertyStore kCurrent = store({{"Direccion", "0114"}, {"Min", "0"}, {"Max", "100"}, {"SmallChange", "5"},
+                                      {"Paso", "0.1"}, {"Formato", "#0.0"}, {"Medida", "A"}});
+
+TEST(SingleRangeEditor, InicializacionShowsTheStoredFieldWithoutWriting) {
+    Fixture f;
+    f.set_stored_word("0114", 15);
+    SingleRangeEditor e(ControlKind::Byte_UnR, kCurrent, f.img, f.calc);
+    f.watch(e);
+    EXPECT_TRUE(e.Inicializacion());
+    EXPECT_EQ(e.Value, 15);
+    EXPECT_EQ(e.Text, "1.5 A");
+    EXPECT_EQ(e.Valor(), "1.5 A");
+    EXPECT_EQ(e.position(), 40);
+    EXPECT_EQ(f.edit_word("0114"), 0);
+    EXPECT_EQ(f.changes, 0);
+
+    // A whole value with "###0" and an empty unit still ends in the blank.
+    SingleRangeEditor count(ControlKind::Byte_UnR,
+                            store({{"Direccion", "0114"}, {"Paso", "1"}, {"Formato", "###0"}, {"Medida", ""}}), f.img,
+                            f.calc);
+    f.set_stored_word("0114", 255);
+    count.Inicializacion();
+    EXPECT_EQ(count.Text, "255 ");
+}
+
+TEST(SingleRangeEditor, SpinStepsWriteEveryChangeAndRaiseChange) {
+    Fixture f;
+    f.set_stored_word("0114", 10);
+    SingleRangeEditor e(ControlKind::Byte_UnR, kCurrent, f.img, f.calc);
+    f.watch(e);
+    e.Inicializacion();
+
+    EXPECT_TRUE(e.spin_up());
+    EXPECT_EQ(e.Value, 15);
+    EXPECT_EQ(e.Text, "1.5 A");
+    EXPECT_EQ(f.edit_word("0114"), 15);
+    EXPECT_EQ(e.Texto_Hex(), "0000000F");
+    EXPECT_EQ(e.Dato, "15");
+    EXPECT_EQ(f.changes, 1);
+    EXPECT_EQ(e.Valor(), "1.0 A");  // Valor keeps the text of the last Inicializacion
+
+    EXPECT_TRUE(e.spin_down());
+    EXPECT_TRUE(e.spin_down());
+    EXPECT_TRUE(e.spin_down());
+    EXPECT_EQ(e.Value, 0);
+    EXPECT_EQ(f.changes, 4);
+
+    // At Min the display stays, yet the value is written again and Change is raised.
+    f.img.Imagen_Edicion[41] = 0x77;
+    EXPECT_TRUE(e.spin_down());
+    EXPECT_EQ(e.Value, 0);
+    EXPECT_EQ(e.Text, "0.0 A");
+    EXPECT_EQ(f.edit_word("0114"), 0);
+    EXPECT_EQ(f.changes, 5);
+}
+
+TEST(SingleRangeEditor, StepIsNotClippedAtTheBound) {
+    Fixture f;
+    f.set_stored_word("0114", 15);
+    SingleRangeEditor e(ControlKind::Byte_UnR,
+                        store({{"Direccion", "0114"}, {"Min", "5"}, {"Max", "20"}, {"SmallChange", "10"}, {"Paso", "1"},
+                               {"Formato", "#0"}, {"Medida", ""}}),
+                        f.img, f.calc);
+    f.watch(e);
+    e.Inicializacion();
+    EXPECT_TRUE(e.spin_up());
+    EXPECT_EQ(e.Value, 25);
+    EXPECT_TRUE(e.spin_up());  // past Max: nothing more, but still written and announced
+    EXPECT_EQ(e.Value, 25);
+    EXPECT_EQ(f.edit_word("0114"), 25);
+    EXPECT_EQ(f.changes, 2);
+}
+
+TEST(SingleRangeEditor, WordFieldWritesBothBytes) {
+    Fixture f;
+    SingleRangeEditor e(ControlKind::Byte_UnR,
+                        store({{"Direccion", "0114"}, {"Max", "1000"}, {"SmallChange", "10"}, {"Paso", "1"}}), f.img,
+                        f.calc);
+    e.Inicializacion();
+    e.Value = 290;
+    EXPECT_TRUE(e.spin_up());
+    EXPECT_EQ(f.img.Imagen_Edicion[40], 0x01);
+    EXPECT_EQ(f.img.Imagen_Edicion[41], 0x2C);
+}
+
+TEST(SingleRangeEditor, RefusesStepsThatLeaveTheField) {
+    Fixture f;
+    // An inconsistent set (Max beyond a byte) must still never cut a value.
+    SingleRangeEditor e(ControlKind::Byte_UnR,
+                        store({{"Direccion", "0114"}, {"DataLen", "0"}, {"High", "0"}, {"Max", "300"},
+                               {"SmallChange", "10"}, {"Paso", "1"}, {"Formato", "#0"}}),
+                        f.img, f.calc);
+    f.watch(e);
+    f.img.Imagen_Setpoints[41] = 250;
+    e.Inicializacion();
+    f.img.Imagen_Edicion[41] = 250;
+    EXPECT_FALSE(e.spin_up());
+    EXPECT_EQ(e.Value, 250);
+    EXPECT_EQ(e.Text, "250 0");
+    EXPECT_EQ(f.img.Imagen_Edicion[41], 250);
+    EXPECT_EQ(f.img.Imagen_Edicion[40], 0);
+    EXPECT_EQ(f.changes, 0);
+
+    // Below 0 likewise, whatever Min says.
+    SingleRangeEditor low(ControlKind::Byte_UnR,
+                          store({{"Direccion", "0114"}, {"Min", "-20"}, {"Max", "100"}, {"SmallChange", "10"}, {"Paso", "1"}}),
+                          f.img, f.calc);
+    f.watch(low);
+    EXPECT_FALSE(low.spin_down());
+    EXPECT_EQ(low.Value, 0);
+    EXPECT_EQ(f.changes, 0);
+}
+
+TEST(SingleRangeEditor, WordUnRScalesInFixedPointAndKeepsDato) {
+    Fixture f;
+    SingleRangeEditor e(ControlKind::Word_UnR,
+                        store({{"Direccion", "0107"}, {"Datalen", "1"}, {"Max", "60000"}, {"SmallChange", "1"},
+                               {"Paso", "0.01"}, {"Formato", "#0.#0"}, {"Medida", "Sec"}}),
+                        f.img, f.calc);
+    EXPECT_EQ(e.DataLen, 1);
+    e.Inicializacion();
+    e.Value = 4;
+    EXPECT_TRUE(e.spin_up());
+    EXPECT_EQ(e.Text, "0.05 Sec");
+    EXPECT_EQ(e.Dato, "0");  // only Byte_UnR records the value in Dato
+    EXPECT_FLOAT_EQ(e.escala_a(), 100.0f);
+}
+
+TEST(SingleRangeEditor, ActualizarWritesSilently) {
+    Fixture f;
+    SingleRangeEditor e(ControlKind::Byte_UnR, kCurrent, f.img, f.calc);
+    f.watch(e);
+    e.Inicializacion();
+    e.Value = 42;
+    EXPECT_FALSE(e.Actualizar());
+    EXPECT_EQ(f.edit_word("0114"), 42);
+    EXPECT_EQ(e.Text, "0.0 A");
+    EXPECT_EQ(f.changes + f.clicks, 0);
+    e.Cambio(65535);
+    EXPECT_EQ(e.Texto_Hex(), "0000FFFF");
+}
+
+TEST(SingleRangeEditor, NumericEntryHandsOverAndWritesTheResult) {
+    Fixture f;
+    testing::ScriptedMessages msgs;
+    f.set_stored_word("0114", 15);
+    SingleRangeEditor e(ControlKind::Byte_UnR, kCurrent, f.img, f.calc);
+    f.watch(e);
+    e.Inicializacion();
+
+    std::string typed = "7.5";
+    bool cancel = false;
+    auto dialog = [&] {
+        EXPECT_EQ(f.calc.Calc_Tipo, 1);
+        EXPECT_EQ(f.calc.Calc_Inc_A, 5);
+        EXPECT_FLOAT_EQ(f.calc.Calc_Escala_A, 10.0f);
+        EXPECT_EQ(f.calc.Calc_Valor, e.Value);
+        EXPECT_EQ(f.calc.capacity_max, 65535);
+        NumericEntry d(f.calc, msgs);
+        d.load();
+        if (cancel) {
+            d.cancel();
+        } else {
+            d.set_pantalla(typed);
+            EXPECT_TRUE(d.ok());
+        }
+    };
+    EXPECT_TRUE(e.click_value_box(dialog));
+    EXPECT_EQ(e.Value, 75);
+    EXPECT_EQ(e.Text, "7.5 A");
+    EXPECT_EQ(e.Dato, "&H004B");
+    EXPECT_EQ(f.edit_word("0114"), 75);
+    EXPECT_EQ(f.clicks, 1);
+    EXPECT_EQ(f.changes, 0);
+
+    // Cancelling writes the unchanged value again and still raises Click.
+    f.img.Imagen_Edicion[41] = 0;
+    cancel = true;
+    EXPECT_TRUE(e.click_value_box(dialog));
+    EXPECT_EQ(e.Value, 75);
+    EXPECT_EQ(f.edit_word("0114"), 75);
+    EXPECT_EQ(f.clicks, 2);
+
+    // Without a scale there is nothing to convert: no dialog at all.
+    SingleRangeEditor noscale(ControlKind::Byte_UnR, store({{"Direccion", "0114"}, {"Max", "10"}}), f.img, f.calc);
+    bool shown = false;
+    EXPECT_FALSE(noscale.click_value_box([&] { shown = true; }));
+    EXPECT_FALSE(shown);
+}
+
+}  // namespace
+}  // namespace neva
