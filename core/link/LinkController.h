@@ -60,8 +60,28 @@ public:
     void NEVA_ErrorCommActivado();
     void Puerto_Perdido();  // the device disappeared
 
-    // Hooks for the window: run after " Communication Error..." has been shown (the
-    // connection dialog's OFF), and when the link raises ReadyEvents.
+    // The link part of the main window's Timer2 tick (status display): offline it
+    // disables Timer2 and returns false; communicating it enables Timer_Comunicacion
+    // and returns true. The window then refreshes its display.
+    bool status_tick();
+
+    // Steps 5 to 8 of Send (after the file was loaded and the address asked): stops the
+    // status and time-out timers, resets the queues, sets the link to Puerto_Com,
+    // Velocidad_Com and `direccion`, marks Enviando_Archivo, opens the port (action 1)
+    // and, when it opened, writes setpoint block 1 (action 27) with Reintentos_Envio 0.
+    // Returns whether the port opened. Completion and "Error sending File to Relay"
+    // come through the completion and time-out handlers.
+    bool start_file_send(int direccion);
+
+    // Print events: while communicating queues 30, then 31..40 each followed by 90, on
+    // channel 0, sets Imprimiendo, and raises ReadyEvents (on_ready_events) once the
+    // last of those has been answered. Returns false (nothing queued) when offline.
+    bool Imprimir_Eventos();
+
+    // Hooks for the window. on_disconnect runs after " Communication Error..." has been
+    // shown and Desconectar() has run (also when the port is lost): the rest of the
+    // connection dialog's OFF (reload the default file, status texts).
+    // on_ready_events runs when the link raises ReadyEvents.
     std::function<void()> on_disconnect;
     std::function<void()> on_ready_events;
 
@@ -74,6 +94,13 @@ private:
     std::unique_ptr<NEVA200> neva_;
     std::unique_ptr<Proceso_Comunicacion> colas_;
     std::unique_ptr<Timer> timer1_, timer_comunicacion_, tmr_retardo_, timer2_, watchdog_;
+
+    bool link_active() const;
+    // True while an answer is parsed or a time-out handled: a tick arriving meanwhile
+    // (a message box runs its own event loop) must not give up the request in hand.
+    bool handling_ = false;
+    // Slot of channel 0 whose answer completes a print of the event record, or -1.
+    int print_slot_ = -1;
 };
 
 }  // namespace neva
