@@ -1,0 +1,279 @@
+// The relay simulator as the setup program meets it: a separate process on a
+// pseudo-terminal, talked to by libmodbus as the master.
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <modbus.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+#include "SimProcess.h"
+
+namespace neva::simtest {
+namespace {
+
+const std::string kSim = NEVA_RELAY_SIM_PATH;
+
+class Master {
+public:
+    Master(const std::string& path, int slave = 1) {
+        ctx_ = modbus_new_rtu(path.c_str(), 9600, 'N', 8, 1);
+        if (!ctx_) return;
+        modbus_set_slave(ctx_, slave);
+        modbus_set_response_timeout(ctx_, 0, 500000);
+        modbus_set_byte_timeout(ctx_, 0, 200000);
+        connected_ = modbus_connect(ctx_) == 0;
+    }
+    ~Master() {
+        if (ctx_) {
+            modbus_close(ctx_);
+            modbus_free(ctx_);
+        }
+    }
+    bool ok() const { return connected_; }
+    modbus_t* ctx() { return ctx_; }
+
+    std::vector<std::uint16_t> input(int address, int count) {
+        std::vector<std::uint16_t> v(count);
+        last_rc_ = modbus_read_input_registers(ctx_, address, count, v.data());
+        last_errno_ = errno;
+        if (last_rc_ != count) v.clear();
+        return v;
+    }
+    std::vector<std::uint16_t> holding(int address, int count) {
+        std::vector<std::uint16_t> v(count);
+        last_rc_ = modbus_read_registers(ctx_, address, count, v.data());
+        last_errno_ = errno;
+        if (last_rc_ != count) v.clear();
+        return v;
+    }
+    bool write(int address, const std::vector<std::uint16_t>& values) {
+        last_rc_ = modbus_write_registers(ctx_, address, static_cast<int>(values.size()), values.data());
+        last_errno_ = errno;
+        return last_rc_ == static_cast<int>(values.size());
+    }
+    bool command(int code) {
+        last_rc_ = modbus_write_bit(ctx_, code, 1);
+        last_errno_ = errno;
+        return last_rc_ == 1;
+    }
+    int last_errno() const { return last_errno_; }
+
+private:
+    modbus_t* ctx_ = nullptr;
+    bool connected_ = false;
+    int last_rc_ = 0;
+    int last_errno_ = 0;
+};
+
+std::vector<std::string> still(std::vector<std::string> extra = {}) {
+    std::vector<std::string> args = {"--quiet", "--event-every", "0", "--seed", "5"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return args;
+}
+
+TEST(RelaySim, IdentificationAndSetpointBlocks) {
+    SimProcess sim(kSim, still());
+    ASSERT_TRUE(sim.started());
+    Master m(sim.path());
+    ASSERT_TRUE(m.ok());
+    EXPECT_EQ(m.input(0x0000, 3), (std::vector<std::uint16_t>{12, 2, 103}));
+
+    auto block1 = m.holding(0x0100, 27);
+    auto block2 = m.holding(0x0180, 22);
+    ASSERT_EQ(block1.size(), 27u);
+    ASSERT_EQ(block2.size(), 22u);
+    EXPECT_NE(block1[2], 0) << "a phase CT rating is configured";
+
+    std::vector<std::uint16_t> new1(27), new2(22);
+    for (int i = 0; i < 27; ++i) new1[i] = static_cast<std::uint16_t>(0x1100 + i);
+    for (int i = 0; i < 22; ++i) new2[i] = static_cast<std::uint16_t>(0x2200 + 3 * i);
+    ASSERT_TRUE(m.write(0x0100, new1));
+    EXPECT_EQ(m.holding(0x0100, 27), new1);
+    EXPECT_EQ(m.holding(0x0180, 22), block2) << "block 2 untouched by a block 1 write";
+    ASSERT_TRUE(m.write(0x0180, new2));
+    EXPECT_EQ(m.holding(0x0180, 22), new2);
+    EXPECT_EQ(m.holding(0x0100, 27), new1);
+
+    // Addresses outside the relay's map get an exception, not zeros.
+    EXPECT_TRUE(m.input(0x0300, 2).empty());
+    EXPECT_EQ(m.last_errno(), EMBXILADD);
+    EXPECT_TRUE(m.holding(0x0200, 3).empty());
+    EXPECT_EQ(m.last_errno(), EMBXILADD);
+
+    // A relay with foreign identification words.
+    SimProcess other(kSim, still({"--id", "12,2,200"}));
+    ASSERT_TRUE(other.started());
+    Master m2(other.path());
+    EXPECT_EQ(m2.input(0x0000, 3), (std::vector<std::uint16_t>{12, 2, 200}));
+}
+
+TEST(RelaySim, EventSelectorShowsEachEventInTheWindow) {
+    SimProcess sim(kSim, still({"--events", "25"}));
+    ASSERT_TRUE(sim.started());
+    Master m(sim.path());
+    const auto head = m.input(0x0600, 4);
+    ASSERT_EQ(head.size(), 4u);
+    ASSERT_EQ(head[0], 25);
+
+    // Newest first, as the setup program reads them: selected number and words.
+    std::uint64_t later = UINT64_MAX;
+    for (int n = 25; n >= 1; --n) {
+        ASSERT_TRUE(m.write(0x0610, {static_cast<std::uint16_t>(n)}));
+        const auto w = m.input(0x0610, 4);
+        ASSERT_EQ(w.size(), 4u);
+        EXPECT_EQ(w[0], n);
+        const int code = w[1] >> 7, month = (w[2] >> 10) & 0xF, day = (w[2] >> 5) & 0x1F,
+                  hour = w[2] & 0x1F, minute = w[3] >> 10, tenths = w[3] & 0x3FF;
+        EXPECT_GT(code, 0);
+        EXPECT_TRUE(month >= 1 && month <= 12 && day >= 1 && day <= 31 && hour < 24 && minute < 60 &&
+                    tenths < 600);
+        if (n == 25) {
+            EXPECT_EQ(w[1], head[1]);
+            EXPECT_EQ(w[2], head[2]);
+            EXPECT_EQ(w[3], head[3]);
+        }
+        if (n == 1) {
+            EXPECT_EQ(code, 1) << "the record starts with its clear";
+        }
+        // Older events are not later than newer ones (same century assumed).
+        const std::uint64_t when = ((((std::uint64_t(w[1] & 0x7F) * 16 + month) * 32 + day) * 32 + hour) * 64 +
+                                    minute) * 1024 + tenths;
+        EXPECT_LE(when, later) << "event " << n;
+        later = when;
+    }
+    // One past the newest: the number is shown, the event is empty.
+    ASSERT_TRUE(m.write(0x0610, {26}));
+    EXPECT_EQ(m.input(0x0610, 4), (std::vector<std::uint16_t>{26, 0, 0, 0}));
+}
+
+TEST(RelaySim, ClockWriteApplyAndRead) {
+    SimProcess sim(kSim, still());
+    ASSERT_TRUE(sim.started());
+    Master m(sim.path());
+    // The setup program's clock frame: bytes 0, 3, 0x0C, 0xAA, 0x51, 0x2C for
+    // 5 March 2003 10:20:30.
+    ASSERT_TRUE(m.write(0x0090, {0x0003, 0x0CAA, 0x512C}));
+    ASSERT_TRUE(m.command(5));
+    const auto c = m.input(0x0200, 3);
+    ASSERT_EQ(c.size(), 3u);
+    EXPECT_EQ(c[0], 3) << "event code 0, year 03";
+    EXPECT_EQ(c[1], 0x0CAA);
+    EXPECT_EQ(c[2] >> 10, 20);
+    EXPECT_GE(c[2] & 0x3FF, 300);
+    EXPECT_LT(c[2] & 0x3FF, 600);
+    // An impossible date is refused and the clock keeps its time.
+    ASSERT_TRUE(m.write(0x0090, {0x0003, 2 * 1024 + 30 * 32 + 10, 0}));
+    EXPECT_FALSE(m.command(5));
+    EXPECT_EQ(m.last_errno(), EMBXILVAL);
+    EXPECT_EQ(m.input(0x0200, 2), (std::vector<std::uint16_t>{3, 0x0CAA}));
+}
+
+TEST(RelaySim, CommandsClearEventsAndMaintenanceData) {
+    SimProcess sim(kSim, still());
+    ASSERT_TRUE(sim.started());
+    Master m(sim.path());
+    ASSERT_TRUE(m.command(9));
+    auto head = m.input(0x0600, 4);
+    ASSERT_EQ(head.size(), 4u);
+    EXPECT_EQ(head[0], 1);
+    EXPECT_EQ(head[1] >> 7, 1);
+    ASSERT_TRUE(m.command(8));
+    EXPECT_EQ(m.input(0x0280, 7), std::vector<std::uint16_t>(7, 0));
+    head = m.input(0x0600, 4);
+    EXPECT_EQ(head[0], 2);
+    EXPECT_EQ(head[1] >> 7, 54);
+    ASSERT_TRUE(m.write(0x0610, {1}));
+    EXPECT_EQ(m.input(0x0610, 2)[1] >> 7, 1);
+    for (int code : {1, 2, 20, 21, 22}) EXPECT_TRUE(m.command(code)) << code;
+    EXPECT_FALSE(m.command(3));
+    EXPECT_EQ(m.last_errno(), EMBXILADD);
+}
+
+TEST(RelaySim, LiveRelayRecordsNewEvents) {
+    SimProcess sim(kSim, {"--quiet", "--event-every", "0.1", "--events", "3"});
+    ASSERT_TRUE(sim.started());
+    Master m(sim.path());
+    const auto first = m.input(0x0600, 1);
+    ASSERT_EQ(first.size(), 1u);
+    // Poll until the record has grown; the bound only keeps a broken simulator
+    // from hanging the test.
+    std::vector<std::uint16_t> now;
+    for (int i = 0; i < 100; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        now = m.input(0x0600, 1);
+        ASSERT_EQ(now.size(), 1u);
+        if (now[0] > first[0] + 3) break;
+    }
+    EXPECT_GT(now[0], first[0] + 3);
+    const auto status = m.input(0x0203, 6);
+    ASSERT_EQ(status.size(), 6u);
+    EXPECT_NE((status[0] & 0x08) != 0, (status[0] & 0x10) != 0) << "breaker either closed or open";
+}
+
+TEST(RelaySim, SilentRelayTimesOut) {
+    SimProcess sim(kSim, still({"--silent"}));
+    ASSERT_TRUE(sim.started());
+    Master m(sim.path());
+    EXPECT_TRUE(m.input(0x0000, 3).empty());
+    EXPECT_EQ(m.last_errno(), ETIMEDOUT);
+}
+
+TEST(RelaySim, BadCrcOnEverySecondAnswer) {
+    SimProcess sim(kSim, still({"--bad-crc-every", "2"}));
+    ASSERT_TRUE(sim.started());
+    Master m(sim.path());
+    for (int i = 1; i <= 6; ++i) {
+        const auto v = m.input(0x0000, 3);
+        if (i % 2 == 0) {
+            EXPECT_TRUE(v.empty()) << "answer " << i;
+            EXPECT_EQ(m.last_errno(), EMBBADCRC) << "answer " << i;
+        } else {
+            EXPECT_EQ(v.size(), 3u) << "answer " << i;
+        }
+    }
+}
+
+TEST(RelaySim, AnswersOnlyItsOwnAddress) {
+    SimProcess sim(kSim, still({"--address", "7"}));
+    ASSERT_TRUE(sim.started());
+    {
+        Master other(sim.path(), 1);
+        EXPECT_TRUE(other.input(0x0000, 3).empty());
+        EXPECT_EQ(other.last_errno(), ETIMEDOUT);
+    }
+    Master m(sim.path(), 7);
+    EXPECT_EQ(m.input(0x0000, 3).size(), 3u);
+}
+
+TEST(RelaySim, PortReopenedPacedAnswersAndLinkRemovedAtExit) {
+    const std::string link = "/tmp/neva-relay-sim-test-" + std::to_string(getpid());
+    SimProcess sim(kSim, still({"--link", link, "--baud", "19200", "--reply-delay", "5"}));
+    ASSERT_TRUE(sim.started());
+    // The setup program opens and closes its port again and again, often the next
+    // open following at once; a request still unanswered when the port closed must
+    // not leave its answer for the next opener. (A reopen within the same
+    // millisecond as such a close can still meet the old answer's first bytes.)
+    for (int round = 0; round < 4; ++round) {
+        if (round == 2) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        Master m(link);
+        ASSERT_TRUE(m.ok()) << round;
+        EXPECT_EQ(m.input(0x0000, 3), (std::vector<std::uint16_t>{12, 2, 103})) << round;
+        EXPECT_EQ(m.holding(0x0100, 27).size(), 27u) << round;
+        if (round == 1) {
+            ASSERT_NE(modbus_send_raw_request(m.ctx(), std::vector<std::uint8_t>{1, 3, 1, 0, 0, 27}.data(), 6), -1);
+            // Closed while the answer is on its way (59 bytes at 19200 baud take
+            // 30 ms); the next round opens a moment after the close.
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    EXPECT_EQ(sim.stop(), 0);
+    struct stat st {};
+    EXPECT_NE(lstat(link.c_str(), &st), 0) << "link removed";
+}
+
+}  // namespace
+}  // namespace neva::simtest
