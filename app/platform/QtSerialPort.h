@@ -1,0 +1,77 @@
+#pragma once
+// The serial port of the program on QSerialPort. It adds what the relay link was
+// written against and QSerialPort does not have: a receive threshold (one event as
+// soon as a whole answer can be waiting) and a send threshold (one event when the
+// request has left the output buffer), and the program's port numbering.
+
+#include <QSerialPort>
+#include <QString>
+
+#include "platform/SerialPort.h"
+
+namespace neva {
+
+class QtSerialPort : public SerialPort {
+public:
+    QtSerialPort();
+    ~QtSerialPort() override;
+    QtSerialPort(const QtSerialPort&) = delete;
+    QtSerialPort& operator=(const QtSerialPort&) = delete;
+
+    // The device of port number n: the environment variable NEVA_COM<n> when it is
+    // set, otherwise /dev/ttyS<n-1> (COM<n> on Windows). Empty for n < 1 without a
+    // variable.
+    static QString device_name(int number);
+
+    // Parsed form of a settings text such as "9600,N,8,1".
+    struct LineSettings {
+        qint32 baud = 9600;
+        QSerialPort::Parity parity = QSerialPort::NoParity;
+        QSerialPort::DataBits data_bits = QSerialPort::Data8;
+        QSerialPort::StopBits stop_bits = QSerialPort::OneStop;
+    };
+    // False when the text is not speed, parity (N, E, O, M, S), data bits (5..8) and
+    // stop bits (1, 1.5, 2), separated by commas.
+    static bool parse_settings(const std::string& text, LineSettings& out);
+
+    void set_port_number(int number) override { port_number_ = number; }
+    int port_number() const override { return port_number_; }
+    void set_settings(const std::string& settings) override { settings_ = settings; }
+    std::string settings() const override { return settings_; }
+    bool open() override;
+    void close() override;
+    bool is_open() const override { return port_.isOpen(); }
+
+    std::size_t bytes_waiting() const override;
+    std::vector<std::uint8_t> read_all() override;
+    bool write(const std::vector<std::uint8_t>& bytes) override;
+    void clear_buffers() override;
+    void set_dtr(bool on) override;
+
+    void set_receive_threshold(int bytes) override;
+    void set_send_threshold(int bytes) override;
+
+    // The device name the last open() used, and why it failed (empty after success).
+    QString device() const { return device_; }
+    QString last_error() const { return last_error_; }
+
+private:
+    void on_ready_read();
+    void on_bytes_written();
+    void on_error(QSerialPort::SerialPortError error);
+    void check_receive_threshold();
+
+    QSerialPort port_;
+    int port_number_ = 0;
+    std::string settings_ = "9600,N,8,1";
+    QString device_;
+    QString last_error_;
+    bool dtr_ = false;
+    int receive_threshold_ = 0;
+    bool receive_armed_ = false;
+    int send_threshold_ = 0;
+    bool send_armed_ = false;
+    bool lost_reported_ = false;
+};
+
+}  // namespace neva

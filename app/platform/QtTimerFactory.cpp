@@ -1,0 +1,11 @@
+#include "platform/QtTimerFactory.h"
+
+#include "platform/QtTimer.h"
+
+namespace neva {
+
+std::unique_ptr<Timer> QtTimerFactory::make_timer(int interval_ms) {
+    return std::make_unique<QtTimer>(interval_ms);
+}
+
+}  // namespace neva

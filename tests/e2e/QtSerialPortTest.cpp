@@ -1,0 +1,212 @@
+// The Qt serial port against a pseudo-terminal whose master side the test holds:
+// the thresholds as the link relies on them, port naming, and the device going
+// away while open.
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <gtest/gtest.h>
+
+#include "RunUntil.h"
+#include "platform/QtSerialPort.h"
+
+namespace neva {
+namespace {
+
+using e2e::run_for;
+using e2e::run_until;
+
+// The master side of a pseudo-terminal; the port under test opens the slave.
+class PtyMaster {
+public:
+    PtyMaster() {
+        fd_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
+        if (fd_ >= 0 && grantpt(fd_) == 0 && unlockpt(fd_) == 0) slave_ = ptsname(fd_);
+    }
+    ~PtyMaster() { close_master(); }
+    bool ok() const { return fd_ >= 0 && !slave_.isEmpty(); }
+    QByteArray slave() const { return slave_; }
+    void send(const QByteArray& bytes) { ASSERT_EQ(::write(fd_, bytes.constData(), bytes.size()), bytes.size()); }
+    // Takes what the port wrote, without blocking.
+    QByteArray take() {
+        QByteArray out;
+        char buf[256];
+        for (;;) {
+            const ssize_t n = ::read(fd_, buf, sizeof buf);
+            if (n <= 0) break;
+            out.append(buf, static_cast<int>(n));
+        }
+        return out;
+    }
+    void close_master() {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = -1;
+    }
+
+private:
+    int fd_ = -1;
+    QByteArray slave_;
+};
+
+struct EventLog {
+    int receive = 0, send = 0, lost = 0;
+    void attach(SerialPort& port) {
+        port.on_event = [this](SerialPort::Event e) { (e == SerialPort::Event::Receive ? receive : send)++; };
+        port.on_lost = [this] { ++lost; };
+    }
+};
+
+TEST(QtSerialPortTest, NamesSettingsAndFailuresWithoutThrowing) {
+    qputenv("NEVA_COM6", "/dev/ttyUSB3");
+    qunsetenv("NEVA_COM2");
+    EXPECT_EQ(QtSerialPort::device_name(6), QStringLiteral("/dev/ttyUSB3"));
+#ifdef Q_OS_WIN
+    EXPECT_EQ(QtSerialPort::device_name(2), QStringLiteral("COM2"));
+#else
+    EXPECT_EQ(QtSerialPort::device_name(2), QStringLiteral("/dev/ttyS1"));
+#endif
+    qunsetenv("NEVA_COM6");
+
+    QtSerialPort::LineSettings s;
+    ASSERT_TRUE(QtSerialPort::parse_settings("19200,E,7,2", s));
+    EXPECT_EQ(s.baud, 19200);
+    EXPECT_EQ(s.parity, QSerialPort::EvenParity);
+    EXPECT_EQ(s.data_bits, QSerialPort::Data7);
+    EXPECT_EQ(s.stop_bits, QSerialPort::TwoStop);
+    for (const char* bad : {"", "9600", "9600,N,8", "fast,N,8,1", "9600,X,8,1", "9600,N,9,1", "9600,N,8,3", "-5,N,8,1"})
+        EXPECT_FALSE(QtSerialPort::parse_settings(bad, s)) << bad;
+
+    // A device that does not exist, and settings the port cannot take, fail the
+    // open quietly; a closed port takes no bytes.
+    qputenv("NEVA_COM8", "/dev/neva-no-such-device");
+    QtSerialPort port;
+    port.set_port_number(8);
+    EXPECT_FALSE(port.open());
+    EXPECT_FALSE(port.is_open());
+    EXPECT_FALSE(port.last_error().isEmpty());
+    EXPECT_FALSE(port.write({1, 2, 3}));
+    EXPECT_TRUE(port.read_all().empty());
+    EXPECT_EQ(port.bytes_waiting(), 0u);
+
+    PtyMaster pty;
+    ASSERT_TRUE(pty.ok());
+    qputenv("NEVA_COM8", pty.slave());
+    port.set_settings("9600,Q,8,1");
+    EXPECT_FALSE(port.open());
+    port.set_settings("9600,N,8,1");
+    EXPECT_TRUE(port.open()) << port.last_error().toStdString();
+    EXPECT_EQ(port.device(), QString::fromLatin1(pty.slave()));
+    port.close();
+    EXPECT_FALSE(port.is_open());
+    qunsetenv("NEVA_COM8");
+}
+
+TEST(QtSerialPortTest, ReceiveThresholdFiresOnceWhenTheAnswerIsComplete) {
+    PtyMaster pty;
+    ASSERT_TRUE(pty.ok());
+    qputenv("NEVA_COM7", pty.slave());
+    QtSerialPort port;
+    EventLog log;
+    log.attach(port);
+    port.set_port_number(7);
+    port.set_settings("9600,N,8,1");
+    ASSERT_TRUE(port.open()) << port.last_error().toStdString();
+
+    port.set_receive_threshold(8);
+    pty.send(QByteArray("\x01\x04\x02", 3));
+    ASSERT_TRUE(run_until([&] { return port.bytes_waiting() == 3; }, 5000));
+    EXPECT_EQ(log.receive, 0) << "a partial answer must not raise the event";
+    pty.send(QByteArray("\x03\x00\x06\x81\xB0", 5));
+    ASSERT_TRUE(run_until([&] { return log.receive == 1; }, 5000));
+    // More bytes after the event raise nothing until the buffer is taken.
+    pty.send(QByteArray("\x55\x66", 2));
+    ASSERT_TRUE(run_until([&] { return port.bytes_waiting() == 10; }, 5000));
+    EXPECT_EQ(log.receive, 1);
+    const std::vector<std::uint8_t> got = port.read_all();
+    EXPECT_EQ(got, (std::vector<std::uint8_t>{1, 4, 2, 3, 0, 6, 0x81, 0xB0, 0x55, 0x66}));
+    EXPECT_EQ(port.bytes_waiting(), 0u);
+
+    // Taken buffer: the next whole answer raises the event again.
+    pty.send(QByteArray(8, '\x11'));
+    ASSERT_TRUE(run_until([&] { return log.receive == 2; }, 5000));
+    port.read_all();
+
+    // Threshold 0: never.
+    port.set_receive_threshold(0);
+    pty.send(QByteArray(20, '\x22'));
+    ASSERT_TRUE(run_until([&] { return port.bytes_waiting() == 20; }, 5000));
+    EXPECT_EQ(log.receive, 2);
+
+    // Setting the threshold again re-arms it; clearing the buffers drops the input.
+    port.clear_buffers();
+    EXPECT_EQ(port.bytes_waiting(), 0u);
+    port.set_receive_threshold(4);
+    pty.send(QByteArray(4, '\x33'));
+    ASSERT_TRUE(run_until([&] { return log.receive == 3; }, 5000));
+    EXPECT_EQ(log.send, 0);
+    EXPECT_EQ(log.lost, 0);
+    qunsetenv("NEVA_COM7");
+}
+
+TEST(QtSerialPortTest, SendThresholdFiresWhenTheFrameHasLeft) {
+    PtyMaster pty;
+    ASSERT_TRUE(pty.ok());
+    qputenv("NEVA_COM7", pty.slave());
+    QtSerialPort port;
+    EventLog log;
+    log.attach(port);
+    port.set_port_number(7);
+    ASSERT_TRUE(port.open()) << port.last_error().toStdString();
+
+    port.set_send_threshold(8);
+    const std::vector<std::uint8_t> frame{1, 4, 2, 3, 0, 6, 0x81, 0xB0};
+    ASSERT_TRUE(port.write(frame));
+    ASSERT_TRUE(run_until([&] { return log.send == 1; }, 5000));
+    QByteArray seen;
+    ASSERT_TRUE(run_until([&] { seen += pty.take(); return seen.size() >= 8; }, 5000));
+    EXPECT_EQ(seen, QByteArray(reinterpret_cast<const char*>(frame.data()), 8));
+
+    // Each frame written gives its own event; threshold 0 gives none.
+    ASSERT_TRUE(port.write_text("ATZ\r"));
+    ASSERT_TRUE(run_until([&] { return log.send == 2; }, 5000));
+    port.set_send_threshold(0);
+    ASSERT_TRUE(port.write(frame));
+    seen.clear();
+    ASSERT_TRUE(run_until([&] { seen += pty.take(); return seen.size() >= 12; }, 5000));
+    run_for(50);
+    EXPECT_EQ(log.send, 2);
+    EXPECT_EQ(log.receive, 0);
+    qunsetenv("NEVA_COM7");
+}
+
+TEST(QtSerialPortTest, DeviceGoneClosesThePortAndReportsOnce) {
+    PtyMaster pty;
+    ASSERT_TRUE(pty.ok());
+    qputenv("NEVA_COM7", pty.slave());
+    QtSerialPort port;
+    EventLog log;
+    log.attach(port);
+    port.set_port_number(7);
+    ASSERT_TRUE(port.open()) << port.last_error().toStdString();
+    port.set_receive_threshold(8);
+    pty.send(QByteArray(3, '\x01'));
+    ASSERT_TRUE(run_until([&] { return port.bytes_waiting() == 3; }, 5000));
+
+    // The other end goes away in the middle of an answer.
+    pty.close_master();
+    ASSERT_TRUE(run_until([&] { return log.lost == 1; }, 5000));
+    EXPECT_FALSE(port.is_open());
+    EXPECT_FALSE(port.write({1, 2}));
+    run_for(200);
+    EXPECT_EQ(log.lost, 1);
+    EXPECT_EQ(log.receive, 0);
+    qunsetenv("NEVA_COM7");
+}
+
+}  // namespace
+}  // namespace neva

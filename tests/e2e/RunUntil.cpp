@@ -1,0 +1,32 @@
+#include "RunUntil.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+namespace neva::e2e {
+
+bool run_until(const std::function<bool()>& condition, int timeout_ms) {
+    QElapsedTimer elapsed;
+    elapsed.start();
+    // A timer wakes the loop so the condition and the deadline are looked at even
+    // when nothing else happens. Not too often: a busy wake-up timer delays the
+    // link's own 10 ms settling timer by a fraction of a millisecond, which the
+    // benchmark would count against the engine.
+    QTimer wake;
+    wake.setTimerType(Qt::CoarseTimer);
+    wake.setInterval(25);
+    wake.start();
+    while (!condition()) {
+        if (elapsed.elapsed() >= timeout_ms) return false;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+void run_for(int ms) {
+    run_until([] { return false; }, ms);
+}
+
+}  // namespace neva::e2e

@@ -1,0 +1,11 @@
+// The end-to-end tests need a Qt event loop: QSerialPort and QTimer deliver their
+// events through it.
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
