@@ -1,0 +1,11 @@
+// The Qt serial port delivers what the modem sends through the event loop, which
+// the programming's waits run.
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
