@@ -1,0 +1,279 @@
+#include "connection/Comunicacion.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "files/Manejo_de_Archivos.h"
+#include "image/Manejo_de_Datos.h"
+#include "ui/Principal.h"
+
+namespace neva {
+
+namespace {
+const char* const kVelocidades[] = {"1200", "2400", "4800", "9600", "19200", "38400", "57600"};
+constexpr int kNumVelocidades = 7;
+}  // namespace
+
+Comunicacion::Comunicacion(Principal& principal) : QDialog(&principal), principal_(principal) {
+    setObjectName("Comunicacion");
+    setWindowTitle(QStringLiteral("COMMUNICATION CONTROL"));
+    setModal(false);
+
+    tmr_state_com_ = principal_.contexto().timers().make_timer(3000);
+    tmr_state_com_->on_tick = [this] { TmrStateCom_Timer(); };
+
+    // Computer Settings.
+    Frame1 = new QGroupBox(QStringLiteral("Computer Settings"), this);
+    Combo1 = new QComboBox(Frame1);
+    for (int i = 1; i <= 8; ++i) Combo1->addItem(QStringLiteral("COM %1").arg(i));
+    Combo2 = new QComboBox(Frame1);
+    Combo3 = new QComboBox(Frame1);
+    for (const char* v : kVelocidades) {
+        Combo2->addItem(QString::fromLatin1(v));
+        Combo3->addItem(QString::fromLatin1(v));
+    }
+    Byte_UnR1 = new QSpinBox(Frame1);
+    Byte_UnR1->setObjectName("Byte_UnR1");
+    Byte_UnR1->setToolTip(QStringLiteral("Slave Address"));
+    Byte_UnR1->setRange(1, 247);
+    Byte_UnR1->setSingleStep(1);
+    auto* g1 = new QGridLayout(Frame1);
+    g1->addWidget(new QLabel(QStringLiteral("Communication Port:"), Frame1), 0, 0);
+    g1->addWidget(Combo1, 0, 1);
+    g1->addWidget(new QLabel(QStringLiteral("Baud Rate:"), Frame1), 1, 0);
+    g1->addWidget(Combo2, 1, 1);
+    g1->addWidget(new QLabel(QStringLiteral("Com 2 Baud Rate:"), Frame1), 2, 0);
+    g1->addWidget(Combo3, 2, 1);
+    g1->addWidget(new QLabel(QStringLiteral("Slave Address:"), Frame1), 3, 0);
+    g1->addWidget(Byte_UnR1, 3, 1);
+
+    // Communication Control.
+    Frame2 = new QGroupBox(QStringLiteral("Communication Control"), this);
+    Command1 = new QPushButton(QStringLiteral("ON"), Frame2);
+    Command2 = new QPushButton(QStringLiteral("OFF"), Frame2);
+    Command1->setAutoDefault(false);
+    Command2->setAutoDefault(false);
+    Label6 = new QLabel(QString::fromLatin1(kNoEstablecida), Frame2);
+    Label6->setObjectName("Label6");
+    auto* g2 = new QGridLayout(Frame2);
+    g2->addWidget(new QLabel(QStringLiteral("Communicate:"), Frame2), 0, 0);
+    g2->addWidget(Command1, 0, 1);
+    g2->addWidget(Command2, 0, 2);
+    g2->addWidget(new QLabel(QStringLiteral("Status:"), Frame2), 1, 0);
+    g2->addWidget(Label6, 1, 1, 1, 2);
+
+    // Communication Type.
+    Frame3 = new QGroupBox(QStringLiteral("Communication Type"), this);
+    Option1[0] = new QRadioButton(QStringLiteral("Modem"), Frame3);
+    Option1[1] = new QRadioButton(QStringLiteral("RS485/422"), Frame3);
+    Text1 = new QLineEdit(Frame3);
+    Text1->setMaxLength(20);
+    FrameModemString = new QGroupBox(QStringLiteral("Modem String"), Frame3);
+    OptDefaultString = new QRadioButton(QStringLiteral("Default String"), FrameModemString);
+    OptPersonalString = new QRadioButton(QStringLiteral("Personal String"), FrameModemString);
+    OptDefaultString->setChecked(true);
+    auto* gms = new QVBoxLayout(FrameModemString);
+    gms->addWidget(OptDefaultString);
+    gms->addWidget(OptPersonalString);
+    auto* g3 = new QGridLayout(Frame3);
+    g3->addWidget(Option1[0], 0, 0);
+    g3->addWidget(Option1[1], 0, 1);
+    g3->addWidget(new QLabel(QStringLiteral("Telephone Number"), Frame3), 1, 0);
+    g3->addWidget(Text1, 1, 1);
+    g3->addWidget(FrameModemString, 2, 0, 1, 2);
+
+    Frame4 = new QGroupBox(QStringLiteral("Remote Modem Programing"), this);
+    Frame4->setObjectName("Frame4");
+
+    // OK / Cancel.
+    Botones = new QGroupBox(this);
+    Okey = new QPushButton(QStringLiteral("OK"), Botones);
+    Cancelar = new QPushButton(QStringLiteral("Cancel"), Botones);
+    Okey->setAutoDefault(false);
+    Cancelar->setAutoDefault(false);
+    auto* gb = new QHBoxLayout(Botones);
+    gb->addStretch(1);
+    gb->addWidget(Okey);
+    gb->addWidget(Cancelar);
+
+    auto* izquierda = new QVBoxLayout;
+    izquierda->addWidget(Frame2);
+    izquierda->addWidget(Frame1);
+    auto* derecha = new QVBoxLayout;
+    derecha->addWidget(Frame3);
+    derecha->addWidget(Frame4, 1);
+    auto* arriba = new QHBoxLayout;
+    arriba->addLayout(izquierda);
+    arriba->addLayout(derecha);
+    auto* todo = new QVBoxLayout(this);
+    todo->addLayout(arriba);
+    todo->addWidget(Botones);
+
+    connect(Okey, &QPushButton::clicked, this, &Comunicacion::Okey_Click);
+    connect(Cancelar, &QPushButton::clicked, this, &Comunicacion::Cancelar_Click);
+    connect(Command1, &QPushButton::clicked, this, &Comunicacion::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Comunicacion::Command2_Click);
+    connect(Option1[0], &QRadioButton::clicked, this, [this] { Option1_Click(0); });
+    connect(Option1[1], &QRadioButton::clicked, this, [this] { Option1_Click(1); });
+    connect(Text1, &QLineEdit::textChanged, this,
+            [this](const QString& t) { principal_.contexto().state().Telefono = t.toLatin1().toStdString(); });
+    set_escape(true);
+}
+
+Comunicacion::~Comunicacion() { tmr_state_com_->on_tick = nullptr; }
+
+void Comunicacion::set_escape(bool on) {
+    // Esc means Cancel except while ON runs.
+    Cancelar->setProperty("neva_escape", on);
+}
+
+void Comunicacion::reject() {
+    if (Cancelar->property("neva_escape").toBool() && Botones->isEnabled()) Cancelar_Click();
+}
+
+void Comunicacion::closeEvent(QCloseEvent* e) {
+    // The close box works as Cancel: the main window must not stay disabled.
+    principal_.habilitar(true);
+    QDialog::closeEvent(e);
+}
+
+void Comunicacion::Form_Load() {
+    auto& st = principal_.contexto().state();
+    principal_.habilitar(false);
+    Byte_UnR1->setValue(st.Direccion_Rele < 1 ? 1 : st.Direccion_Rele > 247 ? 247 : st.Direccion_Rele);
+    {
+        QSignalBlocker b(Text1);
+        Text1->setText(QString::fromLatin1(st.Telefono.trimmed_right()));
+    }
+    Option1[st.Modo_Modem ? 0 : 1]->setChecked(true);
+    Label6->setText(st.En_Linea ? kEstablecida : kNoEstablecida);
+    // Every speed of the list is selected when it is the one in use: a speed such as
+    // 19200 from an external start must not leave ON without a speed to connect with.
+    int pos = -1;
+    for (int i = 0; i < kNumVelocidades; ++i)
+        if (st.Velocidad_Com == std::atoi(kVelocidades[i])) pos = i;
+    Combo2->setCurrentIndex(pos);
+    Combo3->setCurrentIndex(pos);
+    Combo1->setCurrentIndex(st.Puerto_Com >= 1 && st.Puerto_Com <= 8 ? st.Puerto_Com - 1 : -1);
+    if (al_cargar) al_cargar();
+}
+
+void Comunicacion::Option1_Click(int index) { principal_.contexto().state().Modo_Modem = index == 0; }
+
+void Comunicacion::panels_de_enlace() {
+    const auto& st = principal_.contexto().state();
+    principal_.set_panel(5, QStringLiteral("Address: %1").arg(st.Direccion_Rele));
+    principal_.set_panel(4, QStringLiteral("Baud Rate: %1").arg(st.Velocidad_Com));
+    principal_.set_panel(3, QStringLiteral("COM:%1").arg(st.Puerto_Com));
+}
+
+void Comunicacion::Okey_Click() {
+    auto& ctx = principal_.contexto();
+    auto& st = ctx.state();
+    st.Direccion_Rele = static_cast<std::uint8_t>(Byte_UnR1->value());
+    // Setpoints sent later carry the address in use (register 0117, high byte).
+    ctx.images().Imagen_Edicion[46] = st.Direccion_Rele;
+    if (Combo1->currentIndex() >= 0) st.Puerto_Com = static_cast<std::int16_t>(Combo1->currentIndex() + 1);
+    const int pos = Combo2->currentIndex();
+    if (pos >= 0 && pos <= 3) st.Velocidad_Com = std::atoi(kVelocidades[pos]);
+    panels_de_enlace();
+    principal_.habilitar(true);
+    hide();
+}
+
+void Comunicacion::Cancelar_Click() {
+    principal_.habilitar(true);
+    hide();
+}
+
+void Comunicacion::Command1_Click() {
+    auto& ctx = principal_.contexto();
+    auto& st = ctx.state();
+    auto& msg = ctx.messages();
+
+    set_escape(false);
+    Botones->setEnabled(false);
+    auto fin = [this] {
+        Botones->setEnabled(true);
+        set_escape(true);
+    };
+    st.Reset_Permitido = true;
+
+    // Refuse rather than guess: connecting at a speed or on a port the user did not
+    // choose would talk to the wrong line (or to nothing) without saying so.
+    if (Combo2->currentIndex() < 0) {
+        msg.message_box(kSinVelocidad, MsgButtons::Ok, MsgIcon::Exclamation, "NEVA");
+        fin();
+        return;
+    }
+    if (Combo1->currentIndex() < 0) {
+        msg.message_box(kSinPuerto, MsgButtons::Ok, MsgIcon::Exclamation, "NEVA");
+        fin();
+        return;
+    }
+    st.Direccion_Rele = static_cast<std::uint8_t>(Byte_UnR1->value());
+    st.Puerto_Com = static_cast<std::int16_t>(Combo1->currentIndex() + 1);
+    st.Velocidad_Com = Combo2->currentText().toInt();
+
+    auto& link = ctx.link();
+    auto& neva = link.NEVA();
+    neva.Puerto_PC = st.Puerto_Com;
+    neva.Cadena_Com = std::to_string(st.Velocidad_Com);
+    neva.Direccion = st.Direccion_Rele;
+
+    MsgAnswer respuesta = MsgAnswer::No;
+    if (!st.Modo_Externo) {
+        respuesta = msg.message_box("SetPoints Will be Lost, Do you want to save it?", MsgButtons::YesNoCancel,
+                                    MsgIcon::Critical, "NEVA");
+        if (respuesta == MsgAnswer::Yes) ctx.archivos().Guardar_Como(ctx.textos_de_eventos());
+    }
+
+    if (!st.Modo_Modem) {
+        if (!link.Conectar(st.Puerto_Com, st.Velocidad_Com, st.Direccion_Rele)) {
+            // The port did not open: the link has said so and dropped every request.
+            fin();
+            return;
+        }
+        st.Esperando_Respuesta = true;
+        tmr_state_com_->set_enabled(true);
+    }
+
+    st.Reset_Permitido = true;
+    principal_.setWindowTitle(Principal::kTitulo);
+    panels_de_enlace();
+    if (respuesta == MsgAnswer::Cancel) principal_.set_panel(6, Principal::kNoComunicando);
+    fin();
+}
+
+void Comunicacion::TmrStateCom_Timer() {
+    const auto& st = principal_.contexto().state();
+    if (st.En_Linea && !st.Esperando_Respuesta) {
+        principal_.set_panel(6, QStringLiteral("Communicating...."));
+        Label6->setText(kEstablecida);
+        tmr_state_com_->set_enabled(false);
+    }
+}
+
+void Comunicacion::Command2_Click() {
+    auto& ctx = principal_.contexto();
+    auto& link = ctx.link();
+    // Stop the link first: the default file load below must not be overwritten by an
+    // answer still on its way.
+    link.Desconectar();
+    ctx.state().Error_Comunicacion = true;
+    principal_.aplicar_carga(ctx.archivos().Leer_Archivo(ctx.ruta_archivo_defecto()));
+    ctx.state().En_Linea = false;
+    principal_.set_panel(6, Principal::kNoComunicando);
+    Label6->setText(kNoEstablecida);
+}
+
+}  // namespace neva

@@ -1,0 +1,85 @@
+#pragma once
+// The connection dialog ("COMMUNICATION CONTROL"): port, speed, relay address and
+// connection type, and ON / OFF, which start and stop the main window's link. It is
+// the one modeless dialog; an external start runs its load and ON without showing it.
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+
+#include "platform/Timer.h"
+
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+
+namespace neva {
+
+class Principal;
+
+class Comunicacion : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr const char* kEstablecida = "Communication Stablished";
+    static constexpr const char* kNoEstablecida = "Communication Not Stablished";
+    static constexpr const char* kSinVelocidad =
+        "No Baud Rate is selected. Choose the Baud Rate of the relay and press ON again.";
+    static constexpr const char* kSinPuerto =
+        "No Communication Port is selected. Choose the port the relay is connected to and press ON again.";
+
+    explicit Comunicacion(Principal& principal);
+    ~Comunicacion() override;
+
+    void Form_Load();
+    void Okey_Click();
+    void Cancelar_Click();
+    void Command1_Click();  // ON
+    void Command2_Click();  // OFF
+    void TmrStateCom_Timer();
+    void Option1_Click(int index);
+
+    Timer& TmrStateCom() { return *tmr_state_com_; }
+
+    QGroupBox* Botones = nullptr;
+    QPushButton* Okey = nullptr;
+    QPushButton* Cancelar = nullptr;
+    QGroupBox* Frame2 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QPushButton* Command2 = nullptr;
+    QLabel* Label6 = nullptr;
+    QGroupBox* Frame1 = nullptr;
+    QComboBox* Combo1 = nullptr;
+    QComboBox* Combo2 = nullptr;
+    QComboBox* Combo3 = nullptr;  // "Com 2 Baud Rate:", shown but read by nobody
+    // The slave address box (1..247); a register-bound editor takes its place later.
+    QSpinBox* Byte_UnR1 = nullptr;
+    QGroupBox* Frame3 = nullptr;
+    QRadioButton* Option1[2] = {nullptr, nullptr};  // 0 "Modem", 1 "RS485/422"
+    QLineEdit* Text1 = nullptr;
+    QGroupBox* FrameModemString = nullptr;
+    QRadioButton* OptDefaultString = nullptr;
+    QRadioButton* OptPersonalString = nullptr;
+    // Remote modem programming lives in this frame; its owner fills it.
+    QGroupBox* Frame4 = nullptr;
+
+    // Runs at the end of the load, for the modem programming frame (its speed list
+    // follows Combo2).
+    std::function<void()> al_cargar;
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void reject() override;
+
+private:
+    void set_escape(bool on);
+    void panels_de_enlace();
+
+    Principal& principal_;
+    std::unique_ptr<Timer> tmr_state_com_;
+};
+
+}  // namespace neva

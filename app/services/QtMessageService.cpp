@@ -1,0 +1,112 @@
+#include "services/QtMessageService.h"
+
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace neva {
+
+namespace {
+
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
+QMessageBox::Icon qt_icon(MsgIcon icon) {
+    switch (icon) {
+        case MsgIcon::Critical: return QMessageBox::Critical;
+        case MsgIcon::Question: return QMessageBox::Question;
+        case MsgIcon::Exclamation: return QMessageBox::Warning;
+        case MsgIcon::Information: return QMessageBox::Information;
+        case MsgIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+}  // namespace
+
+MsgAnswer QtMessageService::message_box(const std::string& text, MsgButtons buttons, MsgIcon icon,
+                                        const std::string& title) {
+    QMessageBox box(qt_icon(icon), q(title), q(text), QMessageBox::NoButton, parent_);
+    switch (buttons) {
+        case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+        case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+        case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+        case MsgButtons::YesNoCancel:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            break;
+    }
+    const int r = box.exec();
+    switch (r) {
+        case QMessageBox::Yes: return MsgAnswer::Yes;
+        case QMessageBox::No: return MsgAnswer::No;
+        case QMessageBox::Ok: return MsgAnswer::Ok;
+        default: break;
+    }
+    // Escape or the close box on a Yes/No question counts as No, as it does on the
+    // boxes the relay's users know; elsewhere it is Cancel (or OK on an OK-only box).
+    if (buttons == MsgButtons::YesNo) return MsgAnswer::No;
+    if (buttons == MsgButtons::Ok) return MsgAnswer::Ok;
+    return MsgAnswer::Cancel;
+}
+
+std::optional<std::string> QtMessageService::input_box(const std::string& prompt, const std::string& title,
+                                                       const std::string& default_text) {
+    bool ok = false;
+    QString answer = QInputDialog::getText(parent_, q(title), q(prompt), QLineEdit::Normal, q(default_text), &ok);
+    if (!ok) return std::nullopt;
+    return answer.toStdString();
+}
+
+QStringList QtMessageService::qt_filters(const std::string& filter) {
+    QStringList items = q(filter).split('|');
+    // The text ends with a bar, which leaves one empty item at the end.
+    if (!items.isEmpty() && items.back().isEmpty()) items.removeLast();
+    QStringList out;
+    for (int i = 0; i + 1 < items.size(); i += 2) {
+        QString description = items[i].trimmed();
+        QStringList patterns = items[i + 1].split(';', Qt::SkipEmptyParts);
+        for (auto& p : patterns) {
+            p = p.trimmed();
+            if (p == "*.*") p = "*";
+        }
+        const QString joined = patterns.join(' ');
+        QString shown = description;
+        // Qt reads the patterns from the last bracket of the name, so the bracket
+        // must hold the real pattern ("(*)" rather than "(*.*)").
+        const int open = shown.lastIndexOf('(');
+        if (open >= 0 && shown.endsWith(')')) shown = shown.left(open).trimmed();
+        out << QStringLiteral("%1 (%2)").arg(shown, joined);
+    }
+    return out;
+}
+
+std::optional<std::string> QtMessageService::file_dialog(const FileDialogSpec& spec, bool save) {
+    QFileDialog dialog(parent_);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    const QStringList filters = qt_filters(spec.filter);
+    dialog.setNameFilters(filters);
+    if (!filters.isEmpty()) dialog.selectNameFilter(filters.front());
+    QFileDialog::Options options;
+    if (!spec.overwrite_prompt) options |= QFileDialog::DontConfirmOverwrite;
+    // Qt's dialog has no "open as read-only" box, so hide_read_only needs nothing.
+    dialog.setOptions(options);
+    // "*.NEVA2" as a starting name is a pattern, not a file: the filter already shows it.
+    if (!spec.initial_name.empty() && spec.initial_name.find('*') == std::string::npos)
+        dialog.selectFile(q(spec.initial_name));
+    if (save) dialog.setDefaultSuffix(QStringLiteral("NEVA2"));
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList files = dialog.selectedFiles();
+    if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;
+    return files.front().toStdString();
+}
+
+std::optional<std::string> QtMessageService::open_file_name(const FileDialogSpec& spec) {
+    return file_dialog(spec, false);
+}
+
+std::optional<std::string> QtMessageService::save_file_name(const FileDialogSpec& spec) {
+    return file_dialog(spec, true);
+}
+
+}  // namespace neva

@@ -1,0 +1,40 @@
+#pragma once
+// Message boxes, the input box and the file dialogs of the program, on Qt. Every
+// window goes through neva::MessageService, never through QMessageBox or QFileDialog
+// directly, so tests can script the answers with a fake.
+
+#include <QString>
+#include <QStringList>
+
+#include "platform/MessageService.h"
+
+class QWidget;
+
+namespace neva {
+
+class QtMessageService : public MessageService {
+public:
+    // `parent` is the window the boxes are centred on (may be null).
+    explicit QtMessageService(QWidget* parent = nullptr) : parent_(parent) {}
+    void set_parent(QWidget* parent) { parent_ = parent; }
+
+    MsgAnswer message_box(const std::string& text, MsgButtons buttons, MsgIcon icon,
+                          const std::string& title) override;
+    std::optional<std::string> input_box(const std::string& prompt, const std::string& title,
+                                         const std::string& default_text) override;
+    std::optional<std::string> open_file_name(const FileDialogSpec& spec) override;
+    std::optional<std::string> save_file_name(const FileDialogSpec& spec) override;
+
+    // "NEVA Files (*.NEVA2)|*.NEVA2|All Files (*.*)|*.*|" becomes the Qt name
+    // filters {"NEVA Files (*.NEVA2)", "All Files (*)"}: description|pattern pairs,
+    // each item ended by a bar. The description keeps its text (leading blanks
+    // trimmed); the pattern list is put in brackets after it when the description
+    // does not already show it, and "*.*" means every file, also those without a dot.
+    static QStringList qt_filters(const std::string& filter);
+
+private:
+    std::optional<std::string> file_dialog(const FileDialogSpec& spec, bool save);
+    QWidget* parent_;
+};
+
+}  // namespace neva

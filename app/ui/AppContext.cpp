@@ -1,0 +1,34 @@
+#include "ui/AppContext.h"
+
+#include "platform/QtClock.h"
+#include "platform/QtSerialPort.h"
+#include "platform/QtTimerFactory.h"
+#include "services/QtMessageService.h"
+#include "startup/Arranque.h"
+
+namespace neva {
+
+AppContext::AppContext(std::unique_ptr<SerialPort> port, std::unique_ptr<TimerFactory> timers,
+                       std::unique_ptr<MessageService> messages, std::unique_ptr<Clock> clock)
+    : port_(std::move(port)), timers_(std::move(timers)), messages_(std::move(messages)), clock_(std::move(clock)) {
+    archivos_ = std::make_unique<Manejo_de_Archivos>(state_, images_, *messages_, *clock_);
+    link_ = std::make_unique<LinkController>(state_, images_, *port_, *timers_, *messages_, *clock_);
+}
+
+AppContext::~AppContext() {
+    // The link's timers and port events must be gone before the port and the factory.
+    link_.reset();
+}
+
+std::unique_ptr<AppContext> AppContext::with_qt_platform() {
+    return std::make_unique<AppContext>(std::make_unique<QtSerialPort>(), std::make_unique<QtTimerFactory>(),
+                                        std::make_unique<QtMessageService>(), std::make_unique<QtClock>());
+}
+
+std::string AppContext::ruta_archivo_defecto() const { return Arranque::ruta_archivo_defecto(state_.Ruta_Programa); }
+
+EventTextSource AppContext::textos_de_eventos() {
+    return [this](int posicion) { return link_->NEVA().DatosDeVariables(posicion).text(); };
+}
+
+}  // namespace neva

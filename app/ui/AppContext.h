@@ -1,0 +1,59 @@
+#pragma once
+// The application object: everything the program shares for the whole run — the
+// shared state, the register images, the serial port, the timer factory, the message
+// service, the clock, the setpoint file routines and the main window's link — built
+// from platform objects handed in, so that tests can pass fakes (FakePort,
+// FakeTimerFactory, ScriptedMessages, FakeClock) and the program the Qt adapters.
+
+#include <memory>
+#include <string>
+
+#include "files/Manejo_de_Archivos.h"
+#include "image/RegisterImages.h"
+#include "link/LinkController.h"
+#include "platform/Clock.h"
+#include "platform/MessageService.h"
+#include "platform/SerialPort.h"
+#include "platform/Timer.h"
+#include "startup/SharedState.h"
+
+namespace neva {
+
+class AppContext {
+public:
+    AppContext(std::unique_ptr<SerialPort> port, std::unique_ptr<TimerFactory> timers,
+               std::unique_ptr<MessageService> messages, std::unique_ptr<Clock> clock);
+    ~AppContext();
+    AppContext(const AppContext&) = delete;
+    AppContext& operator=(const AppContext&) = delete;
+
+    // The program's own platform: QSerialPort, QTimer, Qt message boxes and dialogs, Qt clock.
+    static std::unique_ptr<AppContext> with_qt_platform();
+
+    SharedState& state() { return state_; }
+    RegisterImages& images() { return images_; }
+    SerialPort& port() { return *port_; }
+    TimerFactory& timers() { return *timers_; }
+    MessageService& messages() { return *messages_; }
+    Clock& clock() { return *clock_; }
+    Manejo_de_Archivos& archivos() { return *archivos_; }
+    LinkController& link() { return *link_; }
+    NEVA200& NEVA() { return link_->NEVA(); }
+
+    // Ruta_Programa + separator + "Default.NEVA2".
+    std::string ruta_archivo_defecto() const;
+    // The event texts a save writes: the link's decoded values by position.
+    EventTextSource textos_de_eventos();
+
+private:
+    SharedState state_;
+    RegisterImages images_;
+    std::unique_ptr<SerialPort> port_;
+    std::unique_ptr<TimerFactory> timers_;
+    std::unique_ptr<MessageService> messages_;
+    std::unique_ptr<Clock> clock_;
+    std::unique_ptr<Manejo_de_Archivos> archivos_;
+    std::unique_ptr<LinkController> link_;
+};
+
+}  // namespace neva

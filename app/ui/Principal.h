@@ -1,0 +1,186 @@
+#pragma once
+// The main window: menus, tool bar, the six-panel status bar, the breaker status
+// display and the five timers of the link. It works offline (setpoints against the
+// scratch memory and files) or communicating (pages talk to the relay through the
+// link), as the shared flag En_Linea says.
+//
+// Pages and dialogs made elsewhere plug in through registrar_pagina(): the window
+// keeps one shared instance of each, created on first use, and shows it modally.
+// A page reaches the program through contexto() (state, images, link, messages,
+// files) and disables the window with habilitar(false) while it waits for the relay.
+
+#include <QMainWindow>
+#include <QPointer>
+#include <array>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "files/Manejo_de_Archivos.h"
+#include "ui/AppContext.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPrinter;
+class QToolBar;
+
+namespace neva {
+
+class Comunicacion;
+class Propiedades;
+class UserControl1;
+class frmAbout;
+
+// The pages the menus open.
+enum class Pagina {
+    SETPAGE2,        // "S&ystem Setup"
+    SETPAGE6,        // "&Phase and Ground Protections "
+    SETPAGE3,        // "&Output Relays"
+    SETPAGE4,        // "&Digital Inputs"
+    SETPAGE9,        // "E&vent Recorder"
+    DateTimeConfig,  // "&Date and Time System"
+    AVPAGE1,         // "&Metering Data" (and tool bar button 4, "All Actual Values")
+    AVPAGE2,         // "Maintenance Data"
+    AVPAGE5,         // "Last &Trip Data"
+    AVPAGE4,         // "&Events"
+};
+
+struct RegistroPagina {
+    // Builds the page (its load); parent it to the window given. Called once for the
+    // shared instance, and once more for every page a print run loads and unloads.
+    std::function<QWidget*(class Principal&)> crear;
+    // Optional: brings a freshly loaded page up to date before it is printed.
+    std::function<void(QWidget*)> refrescar;
+};
+
+class Principal : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr const char* kTitulo = "NEVA Setup 2.0";
+    static constexpr const char* kNoComunicando = "Not Communicating....";
+    static constexpr const char* kComunicando = "Comunicating...";
+
+    explicit Principal(AppContext& ctx, QWidget* parent = nullptr);
+    ~Principal() override;
+
+    AppContext& contexto() { return ctx_; }
+
+    // ---- Pages ----
+    void registrar_pagina(Pagina p, RegistroPagina r);
+    bool pagina_registrada(Pagina p) const { return paginas_.count(p) != 0; }
+    // The shared instance, created on first use; null when no page is registered.
+    QWidget* pagina(Pagina p);
+    // Shows the shared instance modally (not blocking). False when none is registered.
+    bool abrir_pagina(Pagina p);
+
+    // ---- Procedures of the window ----
+    void Form_Load();
+    void Form_Activate();
+    void Form_Unload();
+    void Actualiza_Valores();
+    void ResetTiempo();
+    void Timer2_Timer();
+
+    void Nuevo_Click();
+    void Load_s_Click();
+    void Save_s_Click();
+    void Send_Click();
+    void Reset_Relay_Click();
+    void Salida_Click();
+    void Comunica_Click();
+    void RELAY_P_Click();
+    void About_Click();
+    void P_Setpoints_Click();
+    void P_Actual_Click();
+    void P_Events_Click();
+    // The link reports that the event reads queued for a print have completed.
+    void NEVA_ReadyEvents();
+
+    // The window's enabled state as pages and dialogs see it: menus, tool bar and the
+    // display. (The window itself stays enabled so that the modeless connection
+    // dialog, a child of it, stays usable.)
+    void habilitar(bool on);
+    bool habilitada() const;
+
+    // Status bar panel n (1..6).
+    QString panel(int n) const;
+    void set_panel(int n, const QString& text);
+    // Caption and panels 5 and 6 after a setpoint file load.
+    void aplicar_carga(const LoadResult& r);
+
+    Comunicacion& comunicacion();
+    Propiedades& propiedades();
+    UserControl1* UserControl11 = nullptr;
+
+    // ---- Controls, under their names ----
+    QMenu* Archivo = nullptr;
+    QAction* Nuevo = nullptr;
+    QAction* Load_s = nullptr;
+    QAction* Save_s = nullptr;
+    QAction* Send = nullptr;
+    QMenu* Imprimir = nullptr;
+    QAction* P_Setpoints = nullptr;
+    QAction* P_Actual = nullptr;
+    QAction* P_Events = nullptr;
+    QAction* Salida = nullptr;
+    QMenu* SetPoints = nullptr;
+    QAction* Set_page2 = nullptr;
+    QAction* MnuPhProtec = nullptr;
+    QAction* mnuOutputRel = nullptr;
+    QAction* mnuInputs = nullptr;
+    QAction* mnu_Event = nullptr;
+    QAction* mnuDateTime = nullptr;
+    QAction* Reset_Relay = nullptr;
+    QMenu* Actual_Values = nullptr;
+    QAction* AV_page1 = nullptr;
+    QAction* AV_page2 = nullptr;
+    QAction* AV_page3 = nullptr;
+    QAction* AV_page4 = nullptr;
+    QMenu* Setup = nullptr;
+    QAction* Comunica = nullptr;
+    QAction* RELAY_P = nullptr;
+    QAction* About = nullptr;
+    QToolBar* Toolbar1 = nullptr;
+    std::array<QAction*, 6> botones{};  // tool bar buttons 1..6 at index 0..5
+    std::array<QLabel*, 6> StatusBar1{};
+
+    // ---- Hooks ----
+    // Ends the program (QApplication::quit in the program; tests record it).
+    std::function<void()> terminar;
+    // The printer dialog; returns false when cancelled. Tests set a PDF printer here.
+    std::function<bool(QPrinter&)> dialogo_impresora;
+    // Pause between queuing the reads of a setpoints print and the printer dialog, so
+    // the first answers can land (1 s in the program).
+    int espera_impresion_ms = 1000;
+    // The about box, created on first use.
+    frmAbout* about_box();
+    bool terminado() const { return terminado_; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    void changeEvent(QEvent* e) override;
+
+private:
+    void crear_menus();
+    void crear_barra();
+    void crear_estado();
+    void guardar_marca(std::int16_t valor);
+    void cerrar_puerto();
+    void fin_del_programa();
+    bool preparar_impresora();
+    void imprimir_paginas(const std::vector<Pagina>& paginas);
+
+    AppContext& ctx_;
+    std::map<Pagina, RegistroPagina> paginas_;
+    std::map<Pagina, QPointer<QWidget>> instancias_;  // cleared by Qt when a page is deleted
+    std::unique_ptr<Comunicacion> comunicacion_;
+    std::unique_ptr<Propiedades> propiedades_;
+    frmAbout* about_ = nullptr;
+    std::unique_ptr<QPrinter> impresora_;
+    bool descargada_ = false;
+    bool terminado_ = false;
+};
+
+}  // namespace neva

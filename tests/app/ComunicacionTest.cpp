@@ -1,0 +1,235 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTemporaryDir>
+
+#include "AppFixture.h"
+#include "connection/Comunicacion.h"
+#include "connection/Propiedades.h"
+#include "link/NEVA200.h"
+#include "startup/Arranque.h"
+#include "ui/Inicio.h"
+#include "ui/Principal.h"
+
+using namespace neva;
+using namespace neva::apptest;
+
+namespace {
+
+struct ComunicacionTest : ::testing::Test {
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        write_setpoint_file(Arranque::ruta_archivo_defecto(ruta()), pattern_image(1), "Default");
+        w = Inicio::Main(*app.ctx, "", {false, ruta()});
+        c = &w->comunicacion();
+    }
+    std::string ruta() const { return QDir::toNativeSeparators(dir.path()).toStdString(); }
+    void expect_save_question(MsgAnswer a) {
+        app.msgs->expect_message("SetPoints Will be Lost, Do you want to save it?", "NEVA", MsgButtons::YesNoCancel,
+                                 MsgIcon::Critical, a);
+    }
+
+    QTemporaryDir dir;
+    FakeApp app;
+    std::unique_ptr<Principal> w;
+    Comunicacion* c = nullptr;
+};
+
+}  // namespace
+
+TEST_F(ComunicacionTest, LoadShowsTheSettingsAndDisablesTheMainWindow) {
+    auto& st = app.ctx->state();
+    st.Direccion_Rele = 17;
+    st.Puerto_Com = 4;
+    st.Velocidad_Com = 2400;
+    st.Modo_Modem = true;
+    st.Telefono = "5551234";
+    w->Comunica->trigger();
+    EXPECT_TRUE(c->isVisible());
+    EXPECT_FALSE(c->isModal());
+    EXPECT_EQ(c->windowTitle(), "COMMUNICATION CONTROL");
+    EXPECT_FALSE(w->habilitada());
+    EXPECT_EQ(c->Byte_UnR1->value(), 17);
+    EXPECT_EQ(c->Combo1->currentText(), "COM 4");
+    EXPECT_EQ(c->Combo2->currentText(), "2400");
+    EXPECT_TRUE(c->Option1[0]->isChecked());
+    EXPECT_EQ(c->Text1->text(), "5551234");
+    EXPECT_EQ(c->Label6->text(), "Communication Not Stablished");
+    c->Cancelar->click();
+    EXPECT_TRUE(w->habilitada());
+    EXPECT_FALSE(c->isVisible());
+}
+
+TEST_F(ComunicacionTest, OkStoresTheSettingsButOnlyTheFourLowSpeeds) {
+    auto& st = app.ctx->state();
+    c->Form_Load();
+    c->Combo1->setCurrentIndex(5);
+    c->Combo2->setCurrentText("57600");
+    c->Byte_UnR1->setValue(1);  // unchanged address: still written into the image
+    app.ctx->images().Imagen_Edicion[46] = 0;
+    c->Okey->click();
+    EXPECT_EQ(st.Puerto_Com, 6);
+    EXPECT_EQ(st.Velocidad_Com, 9600);  // 57600 is not taken by OK
+    EXPECT_EQ(app.ctx->images().Imagen_Edicion[46], 1);
+    EXPECT_EQ(w->panel(3), "COM:6");
+    EXPECT_EQ(w->panel(4), "Baud Rate: 9600");
+    EXPECT_EQ(w->panel(5), "Address: 1");
+    EXPECT_TRUE(w->habilitada());
+    EXPECT_EQ(app.port->open_count, 0);  // the link is not touched by OK
+}
+
+TEST_F(ComunicacionTest, OnConnectsOnTheDirectLineAndOffDisconnects) {
+    auto& st = app.ctx->state();
+    c->Form_Load();
+    c->Combo1->setCurrentIndex(1);
+    c->Combo2->setCurrentText("57600");
+    c->Byte_UnR1->setValue(5);
+    expect_save_question(MsgAnswer::No);
+    c->Command1->click();
+    app.msgs->verify();
+    EXPECT_EQ(st.Velocidad_Com, 57600);
+    EXPECT_EQ(st.Puerto_Com, 2);
+    EXPECT_EQ(st.Direccion_Rele, 5);
+    EXPECT_EQ(app.port->settings(), "57600,N,8,1");
+    EXPECT_EQ(app.port->port_number(), 2);
+    EXPECT_TRUE(app.port->is_open());
+    ASSERT_EQ(app.port->written.size(), 1u);
+    EXPECT_EQ(app.port->written[0][0], 5);
+    EXPECT_TRUE(st.Esperando_Respuesta);
+    EXPECT_TRUE(c->TmrStateCom().enabled());
+    EXPECT_TRUE(c->Botones->isEnabled());
+    EXPECT_EQ(w->panel(3), "COM:2");
+    EXPECT_EQ(w->panel(4), "Baud Rate: 57600");
+    EXPECT_EQ(w->panel(5), "Address: 5");
+    EXPECT_EQ(w->windowTitle(), "NEVA Setup 2.0");
+
+    // Not yet answered: the status timer waits.
+    c->TmrStateCom_Timer();
+    EXPECT_EQ(c->Label6->text(), "Communication Not Stablished");
+    EXPECT_TRUE(c->TmrStateCom().enabled());
+    st.En_Linea = true;
+    st.Esperando_Respuesta = false;
+    c->TmrStateCom_Timer();
+    EXPECT_EQ(c->Label6->text(), "Communication Stablished");
+    EXPECT_EQ(w->panel(6), "Communicating....");
+    EXPECT_FALSE(c->TmrStateCom().enabled());
+
+    // OFF: one 0x00 on the open line, the default file back, offline.
+    app.ctx->images().Imagen_Edicion = pattern_image(77);
+    c->Command2->click();
+    EXPECT_FALSE(st.En_Linea);
+    EXPECT_TRUE(st.Error_Comunicacion);
+    EXPECT_EQ(app.port->written.back(), std::vector<std::uint8_t>{0x00});
+    EXPECT_EQ(app.ctx->images().Imagen_Edicion, pattern_image(1));
+    EXPECT_EQ(w->panel(6), "Not Communicating....");
+    EXPECT_EQ(c->Label6->text(), "Communication Not Stablished");
+}
+
+TEST_F(ComunicacionTest, OnAnsweredYesSavesFirstAndCancelStillConnects) {
+    const std::string path = dir.filePath("before.NEVA2").toStdString();
+    c->Form_Load();
+    expect_save_question(MsgAnswer::Yes);
+    app.msgs->expect_save_file(path);
+    c->Command1_Click();
+    app.msgs->verify();
+    EXPECT_EQ(read_file(path).size(), 3168u);
+    EXPECT_TRUE(app.port->is_open());
+
+    c->Form_Load();
+    expect_save_question(MsgAnswer::Cancel);
+    c->Command1_Click();
+    app.msgs->verify();
+    EXPECT_TRUE(app.port->is_open());
+    EXPECT_EQ(w->panel(6), "Not Communicating....");
+}
+
+TEST_F(ComunicacionTest, OnWithModemSelectedSetsTheLinkButOpensNothing) {
+    auto& st = app.ctx->state();
+    c->Form_Load();
+    c->Option1[0]->click();
+    EXPECT_TRUE(st.Modo_Modem);
+    c->Combo1->setCurrentIndex(2);
+    c->Combo2->setCurrentText("1200");
+    c->Byte_UnR1->setValue(9);
+    expect_save_question(MsgAnswer::No);
+    c->Command1_Click();
+    app.msgs->verify();
+    auto& neva = app.ctx->NEVA();
+    EXPECT_EQ(neva.Puerto_PC, 3);
+    EXPECT_EQ(neva.Cadena_Com, "1200");
+    EXPECT_EQ(neva.Direccion, 9);
+    EXPECT_EQ(app.port->open_count, 0);
+    EXPECT_TRUE(app.port->written.empty());
+    EXPECT_FALSE(c->TmrStateCom().enabled());
+    EXPECT_EQ(w->panel(3), "COM:3");
+    EXPECT_EQ(w->panel(4), "Baud Rate: 1200");
+    EXPECT_EQ(w->panel(5), "Address: 9");
+}
+
+TEST_F(ComunicacionTest, OnWithoutASpeedRefusesInsteadOfGuessing) {
+    auto& st = app.ctx->state();
+    st.Velocidad_Com = 14400;  // not in the list
+    c->Form_Load();
+    EXPECT_EQ(c->Combo2->currentIndex(), -1);
+    app.msgs->expect_message(Comunicacion::kSinVelocidad, "NEVA", MsgButtons::Ok, MsgIcon::Exclamation);
+    c->Command1_Click();
+    app.msgs->verify();
+    EXPECT_EQ(app.port->open_count, 0);
+    EXPECT_EQ(st.Velocidad_Com, 14400);
+    EXPECT_TRUE(c->Botones->isEnabled());
+
+    // A listed speed above 9600 (from an external start) is selected at load.
+    st.Velocidad_Com = 19200;
+    c->Form_Load();
+    EXPECT_EQ(c->Combo2->currentText(), "19200");
+}
+
+TEST_F(ComunicacionTest, PortThatCannotOpenDropsEverything) {
+    app.port->fail_open = true;
+    c->Form_Load();
+    expect_save_question(MsgAnswer::No);
+    app.msgs->expect_message("Invalid Number Port: COM 1");
+    c->Command1_Click();
+    app.msgs->verify();
+    EXPECT_FALSE(app.ctx->state().Puerto_Abierto);
+    EXPECT_FALSE(c->TmrStateCom().enabled());
+    EXPECT_EQ(w->panel(3), "COM: 1");  // status bar keeps its texts
+    EXPECT_TRUE(c->Botones->isEnabled());
+}
+
+TEST_F(ComunicacionTest, PropertiesEditTheDescriptiveTexts) {
+    auto& st = app.ctx->state();
+    st.Nombre_Rele = "Old name";
+    st.Version_Rele = "1.03";
+    w->RELAY_P->trigger();
+    auto& p = w->propiedades();
+    EXPECT_TRUE(p.isVisible());
+    EXPECT_FALSE(w->habilitada());
+    EXPECT_EQ(p.Text2->text(), "Old name");
+    EXPECT_EQ(p.Text5->text(), "1.03");
+    EXPECT_TRUE(p.Text5->isReadOnly());
+    p.Text1->setText("J. Smith");
+    p.Text2->setText("Feeder 3");
+    p.Text3->setPlainText("Checked");
+    p.Cancel->click();
+    EXPECT_EQ(st.Nombre_Rele.trimmed_right(), "Old name");
+    EXPECT_TRUE(w->habilitada());
+
+    p.Form_Load();
+    p.Text2->setText("Feeder 3");
+    p.Text1->setText("J. Smith");
+    p.Text3->setPlainText("Checked");
+    p.Okey->click();
+    EXPECT_EQ(st.Nombre_Rele.str(), "Feeder 3" + std::string(12, ' '));
+    EXPECT_EQ(st.Programador.trimmed_right(), "J. Smith");
+    EXPECT_EQ(st.Observaciones.trimmed_right(), "Checked");
+    EXPECT_TRUE(w->habilitada());
+}
