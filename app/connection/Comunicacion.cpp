@@ -12,7 +12,11 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <QCoreApplication>
+#include <QDir>
+
 #include "files/Manejo_de_Archivos.h"
+#include "modem/Lectura_Escritura.h"
 #include "image/Manejo_de_Datos.h"
 #include "ui/Principal.h"
 
@@ -36,10 +40,10 @@ Comunicacion::Comunicacion(Principal& principal) : QDialog(&principal), principa
     Combo1 = new QComboBox(Frame1);
     for (int i = 1; i <= 8; ++i) Combo1->addItem(QStringLiteral("COM %1").arg(i));
     Combo2 = new QComboBox(Frame1);
-    Combo3 = new QComboBox(Frame1);
+    ComboCom2 = new QComboBox(Frame1);
     for (const char* v : kVelocidades) {
         Combo2->addItem(QString::fromLatin1(v));
-        Combo3->addItem(QString::fromLatin1(v));
+        ComboCom2->addItem(QString::fromLatin1(v));
     }
     Byte_UnR1 = new QSpinBox(Frame1);
     Byte_UnR1->setObjectName("Byte_UnR1");
@@ -52,7 +56,7 @@ Comunicacion::Comunicacion(Principal& principal) : QDialog(&principal), principa
     g1->addWidget(new QLabel(QStringLiteral("Baud Rate:"), Frame1), 1, 0);
     g1->addWidget(Combo2, 1, 1);
     g1->addWidget(new QLabel(QStringLiteral("Com 2 Baud Rate:"), Frame1), 2, 0);
-    g1->addWidget(Combo3, 2, 1);
+    g1->addWidget(ComboCom2, 2, 1);
     g1->addWidget(new QLabel(QStringLiteral("Slave Address:"), Frame1), 3, 0);
     g1->addWidget(Byte_UnR1, 3, 1);
 
@@ -93,6 +97,33 @@ Comunicacion::Comunicacion(Principal& principal) : QDialog(&principal), principa
 
     Frame4 = new QGroupBox(QStringLiteral("Remote Modem Programing"), this);
     Frame4->setObjectName("Frame4");
+    Combo3 = new QComboBox(Frame4);
+    for (int i = 0; i < 4; ++i) Combo3->addItem(QString::fromLatin1(kVelocidades[i]));
+    Combo4 = new QComboBox(Frame4);
+    for (int i = 1; i <= 4; ++i) Combo4->addItem(QStringLiteral("COM%1").arg(i));
+    Combo4->setCurrentIndex(0);
+    Option2[0] = new QRadioButton(QStringLiteral("Default String"), Frame4);
+    Option2[1] = new QRadioButton(QStringLiteral("Personal String"), Frame4);
+    Option2[0]->setChecked(true);
+    Modem = new QPushButton(QStringLiteral("OK"), Frame4);
+    Modem->setObjectName("Modem");
+    Modem->setAutoDefault(false);
+    auto* g4 = new QGridLayout(Frame4);
+    g4->addWidget(new QLabel(QStringLiteral("Baud Rate:"), Frame4), 0, 0);
+    g4->addWidget(Combo3, 0, 1);
+    g4->addWidget(new QLabel(QStringLiteral("Modem Location:"), Frame4), 1, 0);
+    g4->addWidget(Combo4, 1, 1);
+    g4->addWidget(Option2[0], 2, 0);
+    g4->addWidget(Option2[1], 2, 1);
+    g4->addWidget(Modem, 3, 1);
+    {
+        auto& ctx = principal_.contexto();
+        // The modem is programmed on the main window's port; the waits keep the window
+        // painting. The file "AT" lives in the current directory, as it always has.
+        modem_ = std::make_unique<Lectura_Escritura>(
+            ctx.state(), ctx.port(), ctx.clock(), ctx.messages(), [] { QCoreApplication::processEvents(); },
+            QDir::currentPath().toStdString());
+    }
 
     // OK / Cancel.
     Botones = new QGroupBox(this);
@@ -122,6 +153,7 @@ Comunicacion::Comunicacion(Principal& principal) : QDialog(&principal), principa
     connect(Cancelar, &QPushButton::clicked, this, &Comunicacion::Cancelar_Click);
     connect(Command1, &QPushButton::clicked, this, &Comunicacion::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Comunicacion::Command2_Click);
+    connect(Modem, &QPushButton::clicked, this, &Comunicacion::Modem_Click);
     connect(Option1[0], &QRadioButton::clicked, this, [this] { Option1_Click(0); });
     connect(Option1[1], &QRadioButton::clicked, this, [this] { Option1_Click(1); });
     connect(Text1, &QLineEdit::textChanged, this,
@@ -162,7 +194,9 @@ void Comunicacion::Form_Load() {
     for (int i = 0; i < kNumVelocidades; ++i)
         if (st.Velocidad_Com == std::atoi(kVelocidades[i])) pos = i;
     Combo2->setCurrentIndex(pos);
-    Combo3->setCurrentIndex(pos);
+    ComboCom2->setCurrentIndex(pos);
+    // The programming speed list follows the link's speed where it offers it.
+    Combo3->setCurrentIndex(pos <= 3 ? pos : -1);
     Combo1->setCurrentIndex(st.Puerto_Com >= 1 && st.Puerto_Com <= 8 ? st.Puerto_Com - 1 : -1);
     if (al_cargar) al_cargar();
 }
@@ -274,6 +308,25 @@ void Comunicacion::Command2_Click() {
     ctx.state().En_Linea = false;
     principal_.set_panel(6, Principal::kNoComunicando);
     Label6->setText(kNoEstablecida);
+}
+
+void Comunicacion::Modem_Click() {
+    auto& ctx = principal_.contexto();
+    const auto& st = ctx.state();
+    // The programming borrows the link's port; a link that is talking to a relay (or
+    // trying to) would send its requests into the modem and take the modem's replies
+    // for answers.
+    if (st.En_Linea || st.Esperando_Respuesta) {
+        ctx.messages().message_box(kModemConLinea, MsgButtons::Ok, MsgIcon::Exclamation, "NEVA");
+        return;
+    }
+    const int option = Option2[0]->isChecked() ? Lectura_Escritura::kDefaultString
+                       : Option2[1]->isChecked() ? Lectura_Escritura::kPersonalString
+                                                 : -1;
+    Frame4->setEnabled(false);
+    modem_->Modem_Click(option, Combo3->currentIndex(), Combo4->currentIndex(),
+                        Combo4->currentText().toStdString());
+    Frame4->setEnabled(true);
 }
 
 }  // namespace neva

@@ -9,6 +9,10 @@
 
 #include "platform/Timer.h"
 
+namespace neva {
+class Lectura_Escritura;
+}
+
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -54,7 +58,7 @@ public:
     QGroupBox* Frame1 = nullptr;
     QComboBox* Combo1 = nullptr;
     QComboBox* Combo2 = nullptr;
-    QComboBox* Combo3 = nullptr;  // "Com 2 Baud Rate:", shown but read by nobody
+    QComboBox* ComboCom2 = nullptr;  // "Com 2 Baud Rate:", shown but read by nobody
     // The slave address box (1..247); a register-bound editor takes its place later.
     QSpinBox* Byte_UnR1 = nullptr;
     QGroupBox* Frame3 = nullptr;
@@ -63,8 +67,16 @@ public:
     QGroupBox* FrameModemString = nullptr;
     QRadioButton* OptDefaultString = nullptr;
     QRadioButton* OptPersonalString = nullptr;
-    // Remote modem programming lives in this frame; its owner fills it.
+    // "Remote Modem Programing": speed `Combo3`, location `Combo4`, the string
+    // choice `Option2` (0 "Default String", 1 "Personal String") and its "OK" (`Modem`).
     QGroupBox* Frame4 = nullptr;
+    QComboBox* Combo3 = nullptr;
+    QComboBox* Combo4 = nullptr;
+    QRadioButton* Option2[2] = {nullptr, nullptr};
+    QPushButton* Modem = nullptr;
+    void Modem_Click();
+    static constexpr const char* kModemConLinea =
+        "The relay link is in use. Press OFF before programming a modem on this computer's port.";
 
     // Runs at the end of the load, for the modem programming frame (its speed list
     // follows Combo2).
@@ -80,6 +92,7 @@ private:
 
     Principal& principal_;
     std::unique_ptr<Timer> tmr_state_com_;
+    std::unique_ptr<Lectura_Escritura> modem_;
 };
 
 }  // namespace neva

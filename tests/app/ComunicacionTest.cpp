@@ -233,3 +233,30 @@ TEST_F(ComunicacionTest, PropertiesEditTheDescriptiveTexts) {
     EXPECT_EQ(st.Observaciones.trimmed_right(), "Checked");
     EXPECT_TRUE(w->habilitada());
 }
+
+TEST_F(ComunicacionTest, ModemFrameProgramsOnlyWhileTheLinkIsIdle) {
+    auto& st = app.ctx->state();
+    c->Form_Load();
+    EXPECT_EQ(c->Combo3->count(), 4);
+    EXPECT_EQ(c->Combo4->itemText(3), "COM4");
+    EXPECT_EQ(c->Combo3->currentText(), "9600");  // follows the link's speed
+
+    // Talking to a relay: the modem must not get the link's requests.
+    st.En_Linea = true;
+    app.msgs->expect_message(Comunicacion::kModemConLinea, "NEVA", MsgButtons::Ok, MsgIcon::Exclamation);
+    c->Modem->click();
+    app.msgs->verify();
+    EXPECT_EQ(app.port->open_count, 0);
+
+    // Offline, with nothing that opens at the chosen location.
+    st.En_Linea = false;
+    app.port->fail_open = true;
+    c->Combo4->setCurrentIndex(1);
+    c->Option2[0]->setChecked(true);
+    app.msgs->expect_message("Please Connect the Modem to COM2", MsgAnswer::Ok);
+    app.msgs->expect_message("Modem Not Response");
+    c->Modem->click();
+    app.msgs->verify();
+    EXPECT_TRUE(c->Frame4->isEnabled());
+    EXPECT_FALSE(st.Modem_Programado);
+}
