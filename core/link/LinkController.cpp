@@ -193,6 +193,9 @@ void LinkController::NEVA_ComunicacionFinalizada(bool ok) {
             timer2_->set_enabled(true);
             state_.Version_Rele = trim(neva_->Version.str());
         }
+        // The version comes from the identification answer, also when that answer
+        // had to be repeated and came after the first good answer of the connection.
+        if (ok && neva_->Accion == 60) state_.Version_Rele = trim(neva_->Version.str());
         colas_->Estado_Actual() = ok ? Proceso_Comunicacion::kDone : Proceso_Comunicacion::kPending;
     }
 

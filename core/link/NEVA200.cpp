@@ -263,10 +263,15 @@ void NEVA200::Refrescar() {
     respuesta_.clear();
     if (Comunicacion) respuesta_ = Comunicacion->read_all();
     respuesta_valida_ = answer_is_valid(respuesta_, address(), expected_answer(), &crc_actual_);
-    if (!respuesta_valida_)
+    // Every answer decides its own outcome. A confirmation that carries no data (event
+    // selections, the clock write and its command) must not inherit the failure of an
+    // earlier bad answer: it would be repeated for ever although the relay took it.
+    if (!respuesta_valida_) {
         resultado_ = false;
-    else
+    } else {
+        resultado_ = true;
         state_.Esperando_Respuesta = false;
+    }
 
     const int a = Accion;
     const bool valid = respuesta_valida_;

@@ -287,7 +287,6 @@ TEST(LinkController, ATickDuringAConfirmationBoxDoesNotGiveUpTheAnswerBeingParse
     r.messages.during_box = [&] {
         for (int k = 0; k < 4; ++k) r.timer_com().fire();
     };
-    r.messages.expect_message("Command executed");
     r.answer();
     r.messages.during_box = nullptr;
     EXPECT_EQ(r.link.Colas().Cola_Estado[0][slot], Proceso_Comunicacion::kDone);
@@ -295,6 +294,32 @@ TEST(LinkController, ATickDuringAConfirmationBoxDoesNotGiveUpTheAnswerBeingParse
     // Exactly one next request went out: the cyclic status read.
     ASSERT_EQ(r.port.written.size(), sent + 1);
     EXPECT_EQ(fr(r.last()), (Req{4, 0x0203}));
+}
+
+TEST(LinkController, AGoodConfirmationAfterABadAnswerCountsAsDone) {
+    Rig r;
+    // The identification answer is garbled once: the version must still come from the
+    // identification when it is repeated, not stay at the link's default.
+    r.relay.set(0x0600, {0, 0, 0, 0});
+    ASSERT_TRUE(r.link.Conectar(1, 9600, r.relay.address));
+    ASSERT_EQ(fr(r.last()), (Req{4, 0x0000}));
+    r.deliver(Bytes(11, 0x55));
+    for (int i = 0; i < 40 && fr(r.last()) != Req{4, 0x0203}; ++i) r.answer();
+    ASSERT_TRUE(r.state.En_Linea);
+    EXPECT_EQ(r.state.Version_Rele, "1.03");
+
+    // A garbled answer, then a confirmation the relay gives at once: the confirmed
+    // request is done, not sent again for the failure before it.
+    auto& colas = r.link.Colas();
+    r.link.Encolar_Proceso(0, 92);
+    r.link.Encolar_Proceso(0, 92);
+    for (int i = 0; i < 6 && fr(r.last()) != Req{5, 5}; ++i) r.answer();
+    ASSERT_EQ(fr(r.last()), (Req{5, 5}));
+    r.deliver(Bytes(8, 0x55));
+    ASSERT_EQ(fr(r.last()), (Req{5, 5}));
+    const int slot = colas.Ranura_Actual;
+    r.answer();
+    EXPECT_EQ(colas.Cola_Estado[0][slot], Proceso_Comunicacion::kDone);
 }
 
 }  // namespace
