@@ -287,6 +287,7 @@ TEST(LinkController, ATickDuringAConfirmationBoxDoesNotGiveUpTheAnswerBeingParse
     r.messages.during_box = [&] {
         for (int k = 0; k < 4; ++k) r.timer_com().fire();
     };
+    r.messages.expect_message("Command executed");
     r.answer();
     r.messages.during_box = nullptr;
     EXPECT_EQ(r.link.Colas().Cola_Estado[0][slot], Proceso_Comunicacion::kDone);
