@@ -1,0 +1,368 @@
+#include "CliArguments.h"
+
+#include <algorithm>
+#include <charconv>
+
+namespace neva::cli {
+
+namespace {
+
+enum class Opt { Help, Json, Port, Baud, Address, Timeout, Output, Programmer, RelayName, Observations };
+
+struct OptionSpec {
+    Opt id;
+    const char* long_name;  // without the dashes
+    char short_name;        // 0: none
+    bool takes_value;
+};
+
+constexpr OptionSpec kOptions[] = {
+    {Opt::Help, "help", 'h', false},
+    {Opt::Json, "json", 0, false},
+    {Opt::Port, "port", 'p', true},
+    {Opt::Baud, "baud", 'b', true},
+    {Opt::Address, "address", 'a', true},
+    {Opt::Timeout, "timeout", 't', true},
+    {Opt::Output, "output", 'o', true},
+    {Opt::Programmer, "programmer", 0, true},
+    {Opt::RelayName, "relay-name", 0, true},
+    {Opt::Observations, "observations", 0, true},
+};
+
+struct CommandSpec {
+    Command command;
+    const char* name;
+    std::size_t operands;  // exactly this many
+    std::vector<Opt> options;
+};
+
+const std::vector<CommandSpec>& commands() {
+    static const std::vector<Opt> kLine{Opt::Port, Opt::Baud, Opt::Address, Opt::Timeout};
+    static const std::vector<CommandSpec> specs = [] {
+        auto with = [](std::vector<Opt> a, const std::vector<Opt>& b) {
+            a.insert(a.end(), b.begin(), b.end());
+            return a;
+        };
+        return std::vector<CommandSpec>{
+            {Command::Show, "show", 1, {Opt::Help, Opt::Json}},
+            {Command::Diff, "diff", 2, {Opt::Help, Opt::Json}},
+            {Command::Read, "read", 0,
+             with({Opt::Help, Opt::Output, Opt::Programmer, Opt::RelayName, Opt::Observations}, kLine)},
+            {Command::Write, "write", 1, with({Opt::Help}, kLine)},
+            {Command::Events, "events", 0, with({Opt::Help, Opt::Json}, kLine)},
+            {Command::Metering, "metering", 0, with({Opt::Help, Opt::Json}, kLine)},
+        };
+    }();
+    return specs;
+}
+
+const CommandSpec* find_command(std::string_view name) {
+    for (const auto& c : commands())
+        if (name == c.name) return &c;
+    return nullptr;
+}
+
+const CommandSpec& spec_of(Command command) {
+    for (const auto& c : commands())
+        if (c.command == command) return c;
+    return commands().front();
+}
+
+const OptionSpec* find_long(std::string_view name) {
+    for (const auto& o : kOptions)
+        if (name == o.long_name) return &o;
+    return nullptr;
+}
+
+const OptionSpec* find_short(char c) {
+    for (const auto& o : kOptions)
+        if (o.short_name != 0 && o.short_name == c) return &o;
+    return nullptr;
+}
+
+std::optional<int> parse_int(std::string_view text, int min, int max) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end || value < min || value > max) return std::nullopt;
+    return value;
+}
+
+std::string display_name(const OptionSpec& o) { return std::string("--") + o.long_name; }
+
+// Applies one option with its value; returns an error text or "".
+std::string apply(CliOptions& out, const OptionSpec& o, const std::string& value) {
+    switch (o.id) {
+        case Opt::Help: out.help = true; break;
+        case Opt::Json: out.json = true; break;
+        case Opt::Port: {
+            auto p = parse_port(value);
+            if (!p) return "invalid port '" + value + "': give a port number 1..255 or a device path";
+            out.port = *p;
+            break;
+        }
+        case Opt::Baud: {
+            auto b = parse_int(value, 50, 4000000);
+            if (!b) return "invalid baud rate '" + value + "'";
+            out.baud = *b;
+            break;
+        }
+        case Opt::Address: {
+            // The relay's slave addresses; 0 would be a broadcast nobody answers.
+            auto a = parse_int(value, 1, 247);
+            if (!a) return "invalid relay address '" + value + "': it must be 1..247";
+            out.address = *a;
+            break;
+        }
+        case Opt::Timeout: {
+            auto t = parse_int(value, 1, 3600);
+            if (!t) return "invalid time-out '" + value + "': give whole seconds, 1..3600";
+            out.timeout_s = *t;
+            break;
+        }
+        case Opt::Output:
+            if (value.empty()) return "the output file name is empty";
+            out.output = value;
+            break;
+        case Opt::Programmer: out.programmer = value; break;
+        case Opt::RelayName: out.relay_name = value; break;
+        case Opt::Observations: out.observations = value; break;
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string PortSpec::describe() const { return device.empty() ? "COM " + std::to_string(number) : device; }
+
+std::optional<PortSpec> parse_port(std::string_view text) {
+    if (text.empty()) return std::nullopt;
+    PortSpec p;
+    if (std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        auto n = parse_int(text, 1, 255);
+        if (!n) return std::nullopt;
+        p.number = *n;
+        return p;
+    }
+    p.device = std::string(text);
+    return p;
+}
+
+std::string command_name(Command command) {
+    if (command == Command::None) return {};
+    return spec_of(command).name;
+}
+
+ParseResult parse_arguments(const std::vector<std::string>& args) {
+    ParseResult r;
+    CliOptions& out = r.options;
+    std::size_t i = 0;
+
+    // Before the command only --help and --version make sense.
+    for (; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help" || a == "-h") {
+            out.help = true;
+            continue;
+        }
+        if (a == "--version") {
+            out.version = true;
+            continue;
+        }
+        if (a == "help") {
+            // "neva-cli help [COMMAND]"
+            out.help = true;
+            if (i + 1 < args.size()) {
+                const CommandSpec* c = find_command(args[i + 1]);
+                if (!c) {
+                    r.error = "unknown command '" + args[i + 1] + "'";
+                    return r;
+                }
+                out.command = c->command;
+                if (i + 2 < args.size()) r.error = "too many arguments after 'help " + args[i + 1] + "'";
+            }
+            return r;
+        }
+        if (!a.empty() && a[0] == '-') {
+            r.error = "unknown option '" + a + "' before the command";
+            return r;
+        }
+        const CommandSpec* c = find_command(a);
+        if (!c) {
+            r.error = "unknown command '" + a + "'";
+            return r;
+        }
+        out.command = c->command;
+        ++i;
+        break;
+    }
+    if (out.command == Command::None) {
+        if (!out.help && !out.version) r.error = "no command given";
+        return r;
+    }
+
+    const CommandSpec& spec = spec_of(out.command);
+    const std::string cmd = spec.name;
+    auto allowed = [&](const OptionSpec& o) {
+        return std::find(spec.options.begin(), spec.options.end(), o.id) != spec.options.end();
+    };
+    bool options_ended = false;
+    for (; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (options_ended || a.size() < 2 || a[0] != '-') {
+            out.operands.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            options_ended = true;
+            continue;
+        }
+        const OptionSpec* o = nullptr;
+        std::optional<std::string> inline_value;
+        if (a[1] == '-') {
+            const auto eq = a.find('=');
+            const std::string name = a.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
+            if (eq != std::string::npos) inline_value = a.substr(eq + 1);
+            o = find_long(name);
+        } else {
+            o = find_short(a[1]);
+            if (o && a.size() > 2) inline_value = a.substr(2);  // -ofile
+        }
+        if (!o || !allowed(*o)) {
+            r.error = "'" + cmd + "' has no option '" + a + "'";
+            return r;
+        }
+        std::string value;
+        if (o->takes_value) {
+            if (inline_value) {
+                value = *inline_value;
+            } else if (i + 1 < args.size()) {
+                value = args[++i];
+            } else {
+                r.error = "option " + display_name(*o) + " needs a value";
+                return r;
+            }
+        } else if (inline_value) {
+            r.error = "option " + display_name(*o) + " takes no value";
+            return r;
+        }
+        if (std::string e = apply(out, *o, value); !e.empty()) {
+            r.error = e;
+            return r;
+        }
+    }
+    if (out.help) return r;
+
+    if (out.operands.size() != spec.operands) {
+        if (out.operands.size() > spec.operands)
+            r.error = "'" + cmd + "': unexpected argument '" + out.operands[spec.operands] + "'";
+        else if (spec.operands == 2)
+            r.error = "'" + cmd + "' needs two setpoint files";
+        else
+            r.error = "'" + cmd + "' needs a setpoint file";
+        return r;
+    }
+    const bool needs_port = std::find(spec.options.begin(), spec.options.end(), Opt::Port) != spec.options.end();
+    if (needs_port && !out.port) {
+        r.error = "'" + cmd + "' needs --port N|DEVICE";
+        return r;
+    }
+    if (out.command == Command::Read && out.output.empty()) {
+        r.error = "'read' needs -o FILE";
+        return r;
+    }
+    return r;
+}
+
+std::string help_text(Command command) {
+    static const char* kLineOptions =
+        "  -p, --port N|DEVICE  serial port: a number of the program's numbering (the\n"
+        "                       device named by NEVA_COM<N>, else /dev/ttyS<N-1>) or a\n"
+        "                       device path such as /dev/ttyUSB0\n"
+        "  -b, --baud B         line speed (default 9600; 8 data bits, no parity, 1 stop)\n"
+        "  -a, --address A      relay address 1..247 (default 1)\n"
+        "  -t, --timeout S      give up after S seconds in all (default 60); a relay that\n"
+        "                       stops answering ends the command sooner, after five\n"
+        "                       unanswered requests (about ten seconds)\n";
+    static const char* kStatus =
+        "\nExit status: 0 success, 1 failure, 2 usage error. Messages go to standard error.\n";
+    switch (command) {
+        case Command::None:
+            return "Usage: neva-cli COMMAND [OPTIONS] [FILES]\n"
+                   "\n"
+                   "Checks, compares and loads NEVA200 relay setpoints from scripts.\n"
+                   "\n"
+                   "Commands:\n"
+                   "  show FILE                       header and every setpoint of a setpoint file\n"
+                   "  diff A B                        the setpoints that differ between two files\n"
+                   "  read --port P -o FILE           read a relay into a setpoint file\n"
+                   "  write FILE --port P             send a setpoint file to a relay and verify it\n"
+                   "  events --port P                 the relay's event record\n"
+                   "  metering --port P               the four currents the relay measures\n"
+                   "\n"
+                   "'neva-cli COMMAND --help' describes a command.\n"
+                   "\n"
+                   "Exit status: 0 success, 1 failure or difference, 2 usage error.\n";
+        case Command::Show:
+            return std::string("Usage: neva-cli show [--json] FILE\n"
+                               "\n"
+                               "Prints the header of a setpoint file (programmer, relay name, observations,\n"
+                               "firmware version, saved date as ISO date-time) and then every setpoint of the\n"
+                               "register map, one line each, tab-separated: page caption, label, the text the\n"
+                               "page shows, raw value.\n"
+                               "\n"
+                               "  --json      the same as one JSON object\n") +
+                   kStatus;
+        case Command::Diff:
+            return std::string("Usage: neva-cli diff [--json] A B\n"
+                               "\n"
+                               "Lists the setpoints whose values differ between two setpoint files, one line\n"
+                               "each, tab-separated: page caption, label, text in A, text in B.\n"
+                               "\n"
+                               "  --json      the same as one JSON object\n"
+                               "\n"
+                               "Exit status: 0 no setpoint differs, 1 some differ or a file could not be\n"
+                               "read, 2 usage error.\n");
+        case Command::Read:
+            return std::string("Usage: neva-cli read --port N|DEVICE [OPTIONS] -o FILE\n"
+                               "\n"
+                               "Connects, checks the relay's identification, reads both setpoint blocks, the\n"
+                               "actual values and the event record, and saves them as a setpoint file.\n"
+                               "\n"
+                               "  -o, --output FILE    the setpoint file to write (an old one is replaced only\n"
+                               "                       once the new one is complete)\n"
+                               "  --programmer TEXT    header texts stored in the file (cut to 20, 20 and\n"
+                               "  --relay-name TEXT    100 characters; empty when not given)\n"
+                               "  --observations TEXT\n") +
+                   kLineOptions + kStatus;
+        case Command::Write:
+            return std::string("Usage: neva-cli write FILE --port N|DEVICE [OPTIONS]\n"
+                               "\n"
+                               "Sends the setpoints of a file to the relay. A file with any setpoint outside\n"
+                               "the register map's limits or off its step is refused before anything is\n"
+                               "sent, naming each such setpoint. Otherwise setpoint blocks 1 and 2 are sent,\n"
+                               "read back, and the command succeeds only when the relay holds exactly what\n"
+                               "was sent.\n"
+                               "\n") +
+                   kLineOptions + kStatus;
+        case Command::Events:
+            return std::string("Usage: neva-cli events --port N|DEVICE [OPTIONS] [--json]\n"
+                               "\n"
+                               "Reads the relay's event record (at most the 20 newest events) and prints one\n"
+                               "line per event, newest first, tab-separated: number, event, date and time.\n"
+                               "\n"
+                               "  --json               the same as one JSON object\n") +
+                   kLineOptions + kStatus;
+        case Command::Metering:
+            return std::string("Usage: neva-cli metering --port N|DEVICE [OPTIONS] [--json]\n"
+                               "\n"
+                               "Reads the relay's current metering and prints the phase A, B, C and ground\n"
+                               "currents, one line each, tab-separated: label, value, unit.\n"
+                               "\n"
+                               "  --json               the same as one JSON object\n") +
+                   kLineOptions + kStatus;
+    }
+    return {};
+}
+
+}  // namespace neva::cli

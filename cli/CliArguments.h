@@ -1,0 +1,62 @@
+#pragma once
+// The command line of neva-cli, taken apart without Qt so that it can be tested on
+// its own. POSIX habits: options may stand before or after the operands, "--opt
+// value" and "--opt=value" are the same, "--" ends the options, and a mistake is a
+// usage error (exit status 2) with a message naming what was wrong.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace neva::cli {
+
+enum class Command { None, Show, Diff, Read, Write, Events, Metering };
+
+// Exit statuses of every command.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;  // failure, or a difference found
+inline constexpr int kExitUsage = 2;
+
+// --port N (the program's port numbering: NEVA_COM<n>, else the system's n-th
+// port) or --port DEVICE (a device path).
+struct PortSpec {
+    int number = 0;      // used when device is empty
+    std::string device;  // "/dev/ttyUSB0"
+
+    // "COM 3", or the device path, for messages.
+    std::string describe() const;
+};
+
+struct CliOptions {
+    Command command = Command::None;
+    bool help = false;     // --help: print the help of the command (or the general one)
+    bool version = false;  // --version (no command)
+    bool json = false;
+    std::vector<std::string> operands;  // files
+    std::optional<PortSpec> port;
+    int baud = 9600;
+    int address = 1;
+    int timeout_s = 60;  // the whole relay command, a guard behind the link's own time-outs
+    std::string output;  // read -o FILE
+    // Header texts written into the file by read.
+    std::optional<std::string> programmer, relay_name, observations;
+};
+
+struct ParseResult {
+    CliOptions options;
+    std::string error;  // empty when the command line was good
+    bool ok() const { return error.empty(); }
+};
+
+// `args` without the program name.
+ParseResult parse_arguments(const std::vector<std::string>& args);
+
+// nullopt when the text is neither a port number 1..255 nor a device path.
+std::optional<PortSpec> parse_port(std::string_view text);
+
+std::string command_name(Command command);
+// The help of one command, or the general help for Command::None.
+std::string help_text(Command command);
+
+}  // namespace neva::cli

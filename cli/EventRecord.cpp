@@ -1,0 +1,65 @@
+#include "EventRecord.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+
+namespace neva::cli {
+
+namespace {
+
+std::string without_trailing_blanks(std::string s) {
+    const auto last = s.find_last_not_of(' ');
+    s.erase(last == std::string::npos ? 0 : last + 1);
+    return s;
+}
+
+// The value of a text's leading number, blanks before it allowed; 0 if none.
+int leading_number(const std::string& s) { return std::atoi(s.c_str()); }
+
+std::string upper(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return s;
+}
+
+}  // namespace
+
+std::vector<EventRow> event_rows(const std::vector<std::string>& texts) {
+    std::vector<EventRow> rows;
+    if (texts.empty() || texts[0].find(',') == std::string::npos) return rows;
+    const int newest = leading_number(texts[0].substr(0, texts[0].find(',')));
+    const int count = std::min({newest, 20, static_cast<int>(texts.size())});
+    for (int i = 0; i < count; ++i) {
+        const std::string& t = texts[i];
+        const auto c1 = t.find(',');
+        if (c1 == std::string::npos) continue;
+        const auto c2 = t.find(',', c1 + 1);
+        EventRow row;
+        row.number = leading_number(t.substr(0, c1));
+        row.description = without_trailing_blanks(t.substr(c1 + 1, c2 == std::string::npos ? std::string::npos : c2 - c1 - 1));
+        row.date_time = c2 == std::string::npos ? std::string() : without_trailing_blanks(t.substr(c2 + 1));
+        // The relay's texts carry blanks around them; " NO EVENT " is no event either.
+        const auto first = row.description.find_first_not_of(' ');
+        if (first == std::string::npos || upper(row.description.substr(first)) == "NO EVENT") break;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+std::string iso_from_event_time(const std::string& date_time) {
+    int y = 0, mo = 0, d = 0, h = 0, mi = 0, s = 0;
+    char ampm[3] = {};
+    int used = 0;
+    if (std::sscanf(date_time.c_str(), "%4d-%2d-%2d %2d:%2d:%2d %2[AMP]%n", &y, &mo, &d, &h, &mi, &s, ampm, &used) != 7 ||
+        used != static_cast<int>(date_time.size()))
+        return {};
+    const std::string m = ampm;
+    if ((m != "AM" && m != "PM") || h < 1 || h > 12) return {};
+    h = h % 12 + (m == "PM" ? 12 : 0);
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", y, mo, d, h, mi, s);
+    return buf;
+}
+
+}  // namespace neva::cli

@@ -1,0 +1,169 @@
+#include "RelaySession.h"
+
+#include <QFileInfo>
+#include <QTimer>
+#include <QtGlobal>
+
+#include <cstdio>
+
+namespace neva::cli {
+
+namespace {
+
+// The number under which a --port DEVICE path is handed to the serial port: the
+// port resolves NEVA_COM<n> before anything else, and 0 is never a port of the
+// program's own numbering, so a user's NEVA_COM1..8 stay untouched.
+constexpr int kDevicePortNumber = 0;
+
+}  // namespace
+
+RelaySession::RelaySession(const CliOptions& options, std::ostream& err)
+    : options_(options), err_(err), messages_(err), deadline_(std::chrono::seconds(options.timeout_s)) {
+    link_ = std::make_unique<LinkController>(state_, images_, port_, timers_, messages_, clock_);
+    // Timer2's tick is the window's status tick; without it Timer_Comunicacion never
+    // starts and a relay that goes quiet while online would not be noticed.
+    link_->Timer2().on_tick = [this] { link_->status_tick(); };
+    link_->on_disconnect = [this] {
+        lost_ = true;
+        if (loop_) loop_->quit();
+    };
+    // Watch every answer as the window does: the link raises ComunicacionFinalizada,
+    // the controller marks the request and dispatches the next; then see whether the
+    // work asked for is complete.
+    link_completion_ = link_->NEVA().ComunicacionFinalizada;
+    link_->NEVA().ComunicacionFinalizada = [this](bool ok) { on_completion(ok); };
+}
+
+RelaySession::~RelaySession() {
+    disconnect();
+    link_.reset();
+}
+
+void RelaySession::on_completion(bool ok) {
+    last_action_ = link_->NEVA().Accion;
+    // The relay's confirmation of an event selection (31..50) or of a clock write
+    // (92, 93) carries no data, and the link leaves the outcome of the exchange
+    // before it in place. After one refused answer every following selection would
+    // then count as refused and be repeated for ever, with the event reads never
+    // ending. A confirmation that passed the response test is a success.
+    const bool confirmation = (last_action_ >= 31 && last_action_ <= 50) || last_action_ == 92 || last_action_ == 93;
+    if (!ok && confirmation && link_->NEVA().Respuesta_Valida()) ok = true;
+    if (before_completion) before_completion(last_action_, ok);
+    if (link_completion_) link_completion_(ok);
+    if (state_.En_Linea) was_online_ = true;
+    if (loop_ && finished()) loop_->quit();
+}
+
+std::string RelaySession::describe_line() const {
+    const PortSpec& p = *options_.port;
+    std::string where = p.device;
+    if (where.empty()) {
+        const QString dev = QtSerialPort::device_name(p.number);
+        where = p.describe() + (dev.isEmpty() ? std::string() : " (" + dev.toStdString() + ")");
+    }
+    return "address " + std::to_string(options_.address) + " on " + where + " at " + std::to_string(options_.baud) +
+           " baud";
+}
+
+bool RelaySession::connect() {
+    const PortSpec& p = *options_.port;
+    int number = p.number;
+    if (!p.device.empty()) {
+        number = kDevicePortNumber;
+        qputenv("NEVA_COM0", QByteArray::fromStdString(p.device));
+    }
+    state_.Puerto_Com = static_cast<std::int16_t>(number);
+    state_.Velocidad_Com = options_.baud;
+    state_.Direccion_Rele = static_cast<std::uint8_t>(options_.address);
+
+    // The link's own "Invalid Number Port: COM n" names no device; the line below does.
+    messages_.suppress("Invalid Number Port: COM");
+    const bool opened = link_->Conectar(number, options_.baud, options_.address);
+    messages_.suppress({});
+    if (!opened) {
+        const QString device = port_.device().isEmpty() ? QtSerialPort::device_name(number) : port_.device();
+        QString why = port_.last_error();
+        if (device.isEmpty()) why = QStringLiteral("no device for this port number");
+        else if (!QFileInfo::exists(device)) why = QStringLiteral("no such device");
+        else if (why.isEmpty() || why == QLatin1String("No error"))
+            why = QStringLiteral("the device could not be opened (in use, or no permission?)");
+        err_ << "neva-cli: cannot open the serial port " << (p.device.empty() ? p.describe() : p.device);
+        if (p.device.empty() && !device.isEmpty()) err_ << " (" << device.toStdString() << ")";
+        err_ << ": " << why.toStdString() << '\n';
+        return false;
+    }
+    return wait_until_idle("reading the relay");
+}
+
+bool RelaySession::run_action(int accion) {
+    if (!state_.En_Linea || state_.Error_Comunicacion) return false;
+    link_->Encolar_Proceso(0, accion);
+    // The cyclic status read is usually in flight; the queued request follows it.
+    link_->Despachar_Proceso();
+    return wait_until_idle("waiting for the relay");
+}
+
+bool RelaySession::idle() const {
+    if (!state_.En_Linea || state_.Error_Comunicacion || !link_->NEVA().Firmware) return false;
+    auto& colas = const_cast<LinkController&>(*link_).Colas();
+    // Channels 0..2 carry the requests asked for; channel 3 is the endless status read.
+    for (int canal = 0; canal < 3; ++canal)
+        for (std::int32_t estado : colas.Cola_Estado[canal])
+            if (estado == Proceso_Comunicacion::kPending || estado == Proceso_Comunicacion::kExecuting) return false;
+    return true;
+}
+
+bool RelaySession::finished() const {
+    return lost_ || (state_.Error_Comunicacion && !state_.Esperando_Respuesta && !state_.En_Linea) || idle();
+}
+
+bool RelaySession::wait_until_idle(const std::string& what) {
+    if (!finished()) {
+        QEventLoop loop;
+        QTimer guard;
+        guard.setSingleShot(true);
+        QObject::connect(&guard, &QTimer::timeout, &loop, &QEventLoop::quit);
+        guard.start(static_cast<int>(std::max<qint64>(0, deadline_.remainingTime())));
+        loop_ = &loop;
+        loop.exec();
+        loop_ = nullptr;
+    }
+    if (idle()) return true;
+    report_failure(what);
+    return false;
+}
+
+void RelaySession::report_failure(const std::string& what) {
+    const std::vector<std::uint8_t>& answer = link_->NEVA().Respuesta();
+    if (lost_ && was_online_) {
+        err_ << "neva-cli: the relay (" << describe_line() << ") stopped answering while " << what << '\n';
+    } else if (lost_) {
+        err_ << "neva-cli: no answer from the relay (" << describe_line()
+             << "); check the port, the speed, the address and the cable\n";
+    } else if (state_.Error_Comunicacion && last_action_ == 60 && !link_->NEVA().Firmware &&
+               link_->NEVA().Respuesta_Valida() && answer.size() >= 9) {
+        auto word = [&](int k) { return answer[3 + 2 * k] * 256 + answer[4 + 2 * k]; };
+        err_ << "neva-cli: the device at " << describe_line()
+             << " is not a supported NEVA200 relay (identification " << word(0) << ", " << word(1) << ", "
+             << word(2) << ")\n";
+    } else if (state_.Error_Comunicacion) {
+        err_ << "neva-cli: communication with the relay (" << describe_line() << ") stopped while " << what
+             << '\n';
+    } else {
+        err_ << "neva-cli: gave up after " << options_.timeout_s << " s while " << what << " (" << describe_line()
+             << "); the relay answers but the work did not complete\n";
+    }
+    err_.flush();
+}
+
+void RelaySession::disconnect() {
+    if (!link_) return;
+    before_completion = nullptr;
+    if (port_.is_open()) {
+        link_->Desconectar();
+        port_.close();
+    }
+    state_.En_Linea = false;
+}
+
+}  // namespace neva::cli

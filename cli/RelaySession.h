@@ -1,0 +1,83 @@
+#pragma once
+// One conversation with a relay from the command line: the desktop program's own
+// link engine (LinkController with its queues, time-outs and failure count) on the
+// Qt serial port and timers, driven by a Qt Core event loop until the work asked
+// for is done, the link gives up, or the command's deadline passes. It never hangs:
+// a relay that does not answer ends in the link's communication error (five
+// unanswered requests), and the deadline guards against anything else.
+
+#include <QDeadlineTimer>
+#include <QEventLoop>
+
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "CliArguments.h"
+#include "CliMessages.h"
+#include "IsoDateClock.h"
+#include "image/RegisterImages.h"
+#include "link/LinkController.h"
+#include "platform/QtSerialPort.h"
+#include "platform/QtTimerFactory.h"
+#include "startup/SharedState.h"
+
+namespace neva::cli {
+
+class RelaySession {
+public:
+    RelaySession(const CliOptions& options, std::ostream& err);
+    ~RelaySession();
+    RelaySession(const RelaySession&) = delete;
+    RelaySession& operator=(const RelaySession&) = delete;
+
+    // Opens the port and runs the connect sequence: identification, both setpoint
+    // blocks, the actual values and the event record. True once the relay has been
+    // identified and every one of those requests has been answered. On failure the
+    // reason has been written to the error stream.
+    bool connect();
+    // Queues one action on channel 0 and waits until it has been answered (requests
+    // the link queues by itself while answering it included).
+    bool run_action(int accion);
+    // Leaves the line as OFF does and closes the port.
+    void disconnect();
+
+    SharedState& state() { return state_; }
+    RegisterImages& images() { return images_; }
+    NEVA200& neva() { return link_->NEVA(); }
+    CliMessages& messages() { return messages_; }
+    const Clock& clock() const { return clock_; }
+    // "address 1 on /dev/pts/3 at 9600 baud"
+    std::string describe_line() const;
+
+    // Runs just before the link's completion handling of an answer (which may at
+    // once send the next or a repeated request), with the action and its outcome.
+    std::function<void(int accion, bool ok)> before_completion;
+
+private:
+    bool wait_until_idle(const std::string& what);
+    bool finished() const;
+    bool idle() const;
+    void report_failure(const std::string& what);
+    void on_completion(bool ok);
+
+    CliOptions options_;
+    std::ostream& err_;
+    CliMessages messages_;
+    IsoDateClock clock_;
+    SharedState state_;
+    RegisterImages images_;
+    QtTimerFactory timers_;
+    QtSerialPort port_;
+    std::unique_ptr<LinkController> link_;
+    std::function<void(bool)> link_completion_;
+
+    QDeadlineTimer deadline_;
+    QEventLoop* loop_ = nullptr;
+    bool lost_ = false;        // the link gave up (communication error or port gone)
+    bool was_online_ = false;  // some answer had been good
+    int last_action_ = 0;
+};
+
+}  // namespace neva::cli

@@ -1,0 +1,49 @@
+#pragma once
+// Setpoint files for the tool's tests, written and read by the program's own file
+// routines, and small helpers on their setpoint images.
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <utility>
+
+#include "files/Registro_Archivo.h"
+#include "image/RegisterImages.h"
+
+namespace neva::cli::testing {
+
+struct FileHeader {
+    std::string programmer = "J. Tester";
+    std::string relay_name = "Feeder 7";
+    std::string observations = "Spare bay";
+    std::string version = "1.03";
+};
+
+// A fresh directory under the system's temporary directory, removed with the object.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string path(const std::string& name) const;
+
+private:
+    std::string dir_;
+};
+
+// Writes a setpoint file holding `setpoints`, saved on 6 December 2026 at 12:00:00.
+void write_setpoint_file(const std::string& path, const SetpointImage& setpoints, const FileHeader& header = {});
+// The record of a setpoint file; fails the test when it cannot be read.
+Registro_Archivo read_record(const std::string& path);
+// The factory setpoint file the build writes beside the program.
+SetpointImage factory_setpoints();
+
+// Register value, high byte first, at its setpoint position.
+void set_register(SetpointImage& image, const char* address, std::uint16_t value);
+std::uint16_t get_register(const SetpointImage& image, const char* address);
+// A copy of the file at `from` with registers changed, saved to `to`.
+void write_modified_copy(const std::string& from, const std::string& to,
+                         std::initializer_list<std::pair<const char*, std::uint16_t>> changes);
+
+}  // namespace neva::cli::testing
