@@ -1,0 +1,193 @@
+#include "ui/ActualValuePage.h"
+
+#include <QCloseEvent>
+#include <algorithm>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "image/ModAutoRango.h"
+#include "image/ValueFormat.h"
+#include "link/NEVA200.h"
+#include "ui/AppContext.h"
+#include "ui/Principal.h"
+
+namespace neva {
+
+namespace {
+
+// Labels are written only when their text changes: the page is refreshed every
+// tick and must not repaint values that stayed the same.
+void poner_texto(QLabel* label, const QString& texto) {
+    if (label && label->text() != texto) label->setText(texto);
+}
+
+QLabel* etiqueta_valor(const QString& texto, const QString& nombre, QWidget* parent) {
+    auto* l = new QLabel(texto, parent);
+    l->setObjectName(nombre);
+    l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    return l;
+}
+
+}  // namespace
+
+ActualValuePage::ActualValuePage(Definicion def, Principal& principal)
+    : QWidget(&principal, Qt::Dialog), principal_(principal), ctx_(principal.contexto()), def_(std::move(def)) {
+    setObjectName(def_.nombre);
+    setWindowTitle(QString::fromLatin1(def_.titulo));
+    // OK unloads the page; the main window makes a fresh one next time.
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto* raiz = new QVBoxLayout(this);
+    Frame1 = new QGroupBox(QString::fromLatin1(def_.marco), this);
+    Frame1->setObjectName("Frame1");
+    auto* rejilla = new QGridLayout(Frame1);
+    rejilla->setHorizontalSpacing(12);
+    // Values sit beside their captions; a wide page leaves its extra room on the right.
+    rejilla->setColumnStretch(3, 1);
+    rejilla->setColumnMinimumWidth(0, 220);
+    rejilla->setColumnMinimumWidth(1, 150);
+    rejilla->setColumnMinimumWidth(2, 50);
+
+    const int n = static_cast<int>(def_.filas.size());
+    LblMed.assign(n, nullptr);
+    LblUni.assign(n, nullptr);
+    for (int i = 0; i < n; ++i) {
+        const Fila& f = def_.filas[i];
+        auto* caption = new QLabel(QString::fromLatin1(f.caption), Frame1);
+        caption->setObjectName(QStringLiteral("Label%1").arg(i + 1));
+        rejilla->addWidget(caption, i, 0);
+        LblMed[i] = etiqueta_valor(kSinValor, QStringLiteral("LblMed(%1)").arg(i), Frame1);
+        if (f.corriente) {
+            rejilla->addWidget(LblMed[i], i, 1);
+            LblUni[i] = etiqueta_valor(kSinUnidad, QStringLiteral("LblUni(%1)").arg(i), Frame1);
+            LblUni[i]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            rejilla->addWidget(LblUni[i], i, 2);
+        } else {
+            // Texts (a trip cause, a date and time) use the room of the unit too.
+            LblMed[i]->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            rejilla->addWidget(LblMed[i], i, 1, 1, 2);
+        }
+    }
+    raiz->addWidget(Frame1);
+
+    botones_ = new QHBoxLayout();
+    botones_->addStretch(1);
+    Okey = new QPushButton(QStringLiteral("OK"), this);
+    Okey->setObjectName("Okey");
+    Okey->setDefault(true);
+    botones_->addWidget(Okey);
+    raiz->addLayout(botones_);
+    raiz->addStretch(1);
+    connect(Okey, &QPushButton::clicked, this, [this] { Okey_Click(); });
+
+    timer1_ = ctx_.timers().make_timer(def_.intervalo_ms);
+    timer1_->on_tick = [this] { Timer1_Timer(); };
+}
+
+ActualValuePage::~ActualValuePage() {
+    if (timer1_) {
+        timer1_->set_enabled(false);
+        timer1_->on_tick = nullptr;
+    }
+}
+
+void ActualValuePage::agregar_boton(QPushButton* boton) { botones_->insertWidget(botones_->count() - 1, boton); }
+
+void ActualValuePage::Form_Load() {
+    auto& st = ctx_.state();
+    // A page loaded for a print run only shows what the link holds.
+    if (st.Imprimiendo) return;
+
+    if (def_.lectura_inmediata && st.En_Linea) {
+        ctx_.link().Encolar_Proceso(1, def_.accion);
+        Timer1_Timer();
+    }
+
+    if (const QScreen* pantalla = principal_.screen())
+        resize(pantalla->availableGeometry().width(), std::max(principal_.height() - 100, sizeHint().height()));
+    principal_.habilitar(false);
+
+    if (def_.lectura_inmediata) {
+        timer1_->set_enabled(st.En_Linea);
+        Actualiza_Valores();
+    } else {
+        Actualiza_Valores();
+        timer1_->set_enabled(st.En_Linea);
+    }
+}
+
+void ActualValuePage::Actualiza_Valores() {
+    auto& neva = ctx_.NEVA();
+    std::int32_t bloque = def_.bloque;
+    neva.Devuelve_Datos(bloque);
+    for (std::size_t i = 0; i < def_.filas.size(); ++i) {
+        const Fila& f = def_.filas[i];
+        const Valor v = neva.DatosDeVariables(f.posicion);
+        if (f.corriente) {
+            std::string texto, unidad;
+            AutoRango(1, texto, unidad, to_fixed(v.number()));
+            poner_texto(LblMed[i], QString::fromStdString(texto));
+            poner_texto(LblUni[i], QString::fromStdString(unidad));
+        } else {
+            poner_texto(LblMed[i], QString::fromStdString(v.text()));
+        }
+    }
+}
+
+void ActualValuePage::Timer1_Timer() {
+    const bool en_linea = ctx_.state().En_Linea;
+    if (en_linea) ctx_.link().Encolar_Proceso(1, def_.accion);
+    // Polling stops by itself once the link has gone offline.
+    timer1_->set_enabled(en_linea);
+    Actualiza_Valores();
+    if (Cerrar_Pagina) {
+        Cerrar_Pagina = false;
+        descargar();
+    }
+}
+
+void ActualValuePage::Okey_Click() {
+    Cerrar_Pagina = true;
+    // Offline nothing is in flight for this page. A page that is not polling (opened
+    // offline, or for a print) has no tick coming to close it either.
+    if (!ctx_.state().En_Linea || !timer1_->enabled()) {
+        Cerrar_Pagina = false;
+        descargar();
+    }
+}
+
+void ActualValuePage::descargar() {
+    timer1_->set_enabled(false);
+    principal_.habilitar(true);
+    descargando_ = true;
+    close();
+}
+
+void ActualValuePage::closeEvent(QCloseEvent* e) {
+    if (descargando_) {
+        e->accept();
+        return;
+    }
+    // The window's close box is OK: while polling, the page goes at the next tick.
+    Cerrar_Pagina = true;
+    if (!ctx_.state().En_Linea || !timer1_->enabled()) {
+        Cerrar_Pagina = false;
+        timer1_->set_enabled(false);
+        principal_.habilitar(true);
+        descargando_ = true;
+        e->accept();
+        return;
+    }
+    e->ignore();
+}
+
+}  // namespace neva

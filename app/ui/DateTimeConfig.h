@@ -1,0 +1,62 @@
+#pragma once
+// "SETPOINTS - Date and Time": shows the relay's clock, read every 1.5 s while
+// communicating, and sets it from a date picker and a time picker on STORE (the
+// clock write, then the command that makes the relay take it).
+
+#include <QWidget>
+#include <memory>
+
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QTimeEdit;
+
+namespace neva {
+
+class AppContext;
+class Principal;
+class Timer;
+
+class DateTimeConfig : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr const char* kTitulo = "NEVA Date and Time";
+
+    explicit DateTimeConfig(Principal& principal);
+    ~DateTimeConfig() override;
+
+    // Activation: brings the relay's clock on screen while communicating.
+    void Form_Activate();
+    void Actualiza_Valores_de_Pantalla();
+    void Timer1_Timer();
+    void Okey_Click();
+    void Store_Click();
+
+    Timer& Timer1() { return *timer1_; }
+    bool cierre_pedido() const { return cerrar_; }
+
+    QGroupBox* Frame1 = nullptr;
+    QDateEdit* DateSys = nullptr;
+    QTimeEdit* TimeSys = nullptr;
+    QPushButton* Store = nullptr;
+    QLabel* lblFecha = nullptr;
+    QLabel* lblHora = nullptr;
+    QPushButton* Okey = nullptr;
+
+protected:
+    void changeEvent(QEvent* e) override;
+    void closeEvent(class QCloseEvent* e) override;
+    void keyPressEvent(class QKeyEvent* e) override;
+
+private:
+    void descargar();
+
+    Principal& principal_;
+    AppContext& ctx_;
+    std::unique_ptr<Timer> timer1_;
+    bool cerrar_ = false;
+    bool descargando_ = false;
+};
+
+}  // namespace neva

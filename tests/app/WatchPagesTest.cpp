@@ -1,0 +1,445 @@
+// The actual value pages, the event record page and the date and time page on fake
+// platform objects: the relay's answers are put into the actual-value image (or the
+// link's decoded events) by hand and the pages' timers are fired by the test.
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPointer>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimeEdit>
+#include <QTreeWidget>
+
+#include "AppFixture.h"
+#include "link/NEVA200.h"
+#include "startup/Arranque.h"
+#include "ui/AVPAGE1.h"
+#include "ui/AVPAGE2.h"
+#include "ui/AVPAGE4.h"
+#include "ui/AVPAGE5.h"
+#include "ui/DateTimeConfig.h"
+#include "ui/Inicio.h"
+#include "ui/Principal.h"
+
+using namespace neva;
+using namespace neva::apptest;
+
+namespace {
+
+struct WatchPagesTest : ::testing::Test {
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        write_setpoint_file(Arranque::ruta_archivo_defecto(ruta()), pattern_image(1), "Default");
+        w = Inicio::Main(*app.ctx, "", {false, ruta()});
+        w->terminar = [] {};
+    }
+    std::string ruta() const { return QDir::toNativeSeparators(dir.path()).toStdString(); }
+
+    SharedState& st() { return app.ctx->state(); }
+    NEVA200& neva() { return app.ctx->NEVA(); }
+    // Pending requests of an action on a channel.
+    int queued(int canal, int accion) {
+        auto& c = app.ctx->link().Colas();
+        int n = 0;
+        for (int i = 0; i < Proceso_Comunicacion::kSlots; ++i)
+            if (c.Cola_Estado[canal][i] == Proceso_Comunicacion::kPending && c.Cola_Accion[canal][i] == accion) ++n;
+        return n;
+    }
+    // Pending actions of channel 0 in slot order (the order they go out).
+    std::vector<int> channel0() {
+        auto& c = app.ctx->link().Colas();
+        std::vector<int> r;
+        for (int i = 0; i < Proceso_Comunicacion::kSlots; ++i)
+            if (c.Cola_Estado[0][i] == Proceso_Comunicacion::kPending) r.push_back(c.Cola_Accion[0][i]);
+        return r;
+    }
+    // A relay register as the link stores it: high byte first.
+    void reg(const char* direccion, std::uint16_t valor) {
+        const int p = *NEVA200::Calcula_Posicion_AV(direccion);
+        app.ctx->images().Imagen_AV[p] = static_cast<std::uint8_t>(valor >> 8);
+        app.ctx->images().Imagen_AV[p + 1] = static_cast<std::uint8_t>(valor & 0xFF);
+    }
+    void reg32(std::uint16_t address, std::uint32_t valor) {
+        reg(QString("%1").arg(address, 4, 16, QChar('0')).toUpper().toLatin1().constData(), valor >> 16);
+        reg(QString("%1").arg(address + 1, 4, 16, QChar('0')).toUpper().toLatin1().constData(), valor & 0xFFFF);
+    }
+    template <class Page>
+    Page* open(Pagina p) {
+        EXPECT_TRUE(w->abrir_pagina(p));
+        return dynamic_cast<Page*>(w->pagina(p));
+    }
+    static neva::testing::FakeTimer& fake(Timer& t) { return static_cast<neva::testing::FakeTimer&>(t); }
+    static void process_deletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    static std::vector<QString> texts(const std::vector<QLabel*>& labels) {
+        std::vector<QString> r;
+        for (auto* l : labels) r.push_back(l ? l->text() : QString("-"));
+        return r;
+    }
+    // " n, event ,date time", as the link decodes an event window.
+    static std::string event(int n, const char* text, const char* when = "05/03/03 10:20:30 AM") {
+        return " " + std::to_string(n) + "," + text + "," + when;
+    }
+
+    QTemporaryDir dir;
+    FakeApp app;
+    std::unique_ptr<Principal> w;
+};
+
+}  // namespace
+
+TEST_F(WatchPagesTest, MeteringPagePollsRangesCurrentsAndClosesAtTheNextTick) {
+    st().En_Linea = true;
+    reg32(0x0209, 150000);  // hundredths of an ampere: 1500 A
+    reg32(0x020B, 1235);    // 12.35 A
+    reg32(0x020D, 25000);   // 250 A
+    reg32(0x020F, 0);
+
+    w->AV_page1->trigger();
+    QPointer<AVPAGE1> page = dynamic_cast<AVPAGE1*>(w->pagina(Pagina::AVPAGE1));
+    ASSERT_TRUE(page);
+    EXPECT_TRUE(page->isVisible());
+    EXPECT_EQ(page->windowTitle(), "ACTUAL VALUES - Current Metering");
+    EXPECT_EQ(page->Frame1->title(), "Current Metering");
+    EXPECT_FALSE(w->habilitada());
+    // The first read is queued at load and once more by the tick run at once.
+    EXPECT_EQ(queued(1, 4), 2);
+    EXPECT_EQ(page->Timer1().interval(), 2000);
+    EXPECT_TRUE(page->Timer1().enabled());
+    EXPECT_EQ(texts(page->LblMed), (std::vector<QString>{"1.50", "12.35", "250.0", "0.00"}));
+    EXPECT_EQ(texts(page->LblUni), (std::vector<QString>{"KA", "A", "A", "A"}));
+
+    // The next answer moves the values; every tick asks again.
+    reg32(0x0209, 250000000);  // 2.5 MA
+    reg32(0x020F, 99990);      // 999.9 A: a number that matches its unit
+    fake(page->Timer1()).fire();
+    EXPECT_EQ(queued(1, 4), 3);
+    EXPECT_EQ(texts(page->LblMed), (std::vector<QString>{"2.50", "12.35", "250.0", "999.9"}));
+    EXPECT_EQ(texts(page->LblUni), (std::vector<QString>{"MA", "A", "A", "A"}));
+
+    // OK while communicating waits for the tick, so no poll is cut in half.
+    page->Okey->click();
+    EXPECT_TRUE(page->Cerrar_Pagina);
+    process_deletes();
+    ASSERT_TRUE(page);
+    EXPECT_FALSE(w->habilitada());
+    fake(page->Timer1()).fire();
+    process_deletes();
+    EXPECT_FALSE(page);
+    EXPECT_TRUE(w->habilitada());
+}
+
+TEST_F(WatchPagesTest, PagesLoadedForAPrintOnlyShowAndPollingStopsOffline) {
+    // A page loaded while printing queues nothing, keeps its placeholders until it is
+    // refreshed and leaves the main window alone.
+    st().En_Linea = true;
+    st().Imprimiendo = true;
+    AVPAGE5 print_page(*w);
+    EXPECT_EQ(texts(print_page.LblMed), (std::vector<QString>{"###.##", "###.##", "###.##", "###.##", "###.##", "###.##"}));
+    EXPECT_EQ(texts(print_page.LblUni), (std::vector<QString>{"-", "-", "###", "###", "###", "###"}));
+    EXPECT_EQ(queued(1, 6), 0);
+    EXPECT_FALSE(print_page.Timer1().enabled());
+    EXPECT_TRUE(w->habilitada());
+    st().Imprimiendo = false;
+
+    // The last trip page: cause and time stamp as decoded, currents ranged.
+    reg("0211", (40u << 7) | 3);                 // phase timed overcurrent, 2003
+    reg("0212", 3 * 1024 + 5 * 32 + 10);         // 5 March, 10 h
+    reg("0213", 20 * 1024 + 300);                // 20 min 30 s
+    reg32(0x0214, 123456);                       // 1234.56 A
+    QPointer<AVPAGE5> page = open<AVPAGE5>(Pagina::AVPAGE5);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->windowTitle(), "ACTUAL VALUES - Last Trip Data");
+    EXPECT_EQ(page->LblMed[0]->text(), " Phase Timed OverCurrent ");
+    EXPECT_EQ(page->LblMed[1]->text(), "05/03/03 10:20:30 AM");
+    EXPECT_EQ(page->LblMed[2]->text(), "1.23");
+    EXPECT_EQ(page->LblUni[2]->text(), "KA");
+    EXPECT_EQ(queued(1, 6), 0) << "the first poll is the first tick's";
+    fake(page->Timer1()).fire();
+    EXPECT_EQ(queued(1, 6), 1);
+
+    // The link goes offline: the tick asks no more and stops the timer; the values stay.
+    st().En_Linea = false;
+    fake(page->Timer1()).fire();
+    EXPECT_EQ(queued(1, 6), 1);
+    EXPECT_FALSE(page->Timer1().enabled());
+    EXPECT_EQ(page->LblMed[2]->text(), "1.23");
+    // With no tick coming, OK closes at once.
+    page->Okey->click();
+    process_deletes();
+    EXPECT_FALSE(page);
+    EXPECT_TRUE(w->habilitada());
+}
+
+TEST_F(WatchPagesTest, MaintenancePageShowsCountersAndClearsOnlyWhenCommunicating) {
+    reg("0280", 6);
+    reg("0281", 11);    // thousands of amperes
+    reg("0282", 2000);
+    reg("0284", 4);
+    reg("0285", 2);
+    reg("0286", 28);
+
+    // Offline: what the link holds, no polling, Clear only explains, OK closes at once.
+    QPointer<AVPAGE2> page = open<AVPAGE2>(Pagina::AVPAGE2);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->windowTitle(), "ACTUAL VALUES - Maintenance Data");
+    EXPECT_EQ(page->Frame1->title(), "Maintenance Data:");
+    EXPECT_EQ(texts(page->LblMed), (std::vector<QString>{"6", "4", "2", "28", "11.00", "2.00", "0.00"}));
+    EXPECT_EQ(texts(page->LblUni), (std::vector<QString>{"-", "-", "-", "-", "KA", "MA", "A"}));
+    EXPECT_FALSE(page->Timer1().enabled());
+    EXPECT_FALSE(w->habilitada());
+    app.msgs->expect_message("Enabled only on Communication Mode", "NEVA Clear Maintenance Data", MsgButtons::Ok,
+                             MsgIcon::Information);
+    page->cmdClear->click();
+    app.msgs->verify();
+    EXPECT_TRUE(channel0().empty());
+    page->Okey->click();
+    process_deletes();
+    EXPECT_FALSE(page);
+    EXPECT_TRUE(w->habilitada());
+
+    // Communicating: the question; No sends nothing, Yes queues the clear command.
+    st().En_Linea = true;
+    page = open<AVPAGE2>(Pagina::AVPAGE2);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->Timer1().interval(), 1500);
+    EXPECT_TRUE(page->Timer1().enabled());
+    const char* question = "Are your sure that you want to clear Maintenance Data?";
+    app.msgs->expect_message(question, "NEVA Clear Maintenance Data", MsgButtons::YesNo, MsgIcon::Question,
+                             MsgAnswer::No);
+    page->cmdClear->click();
+    EXPECT_TRUE(channel0().empty());
+    app.msgs->expect_message(question, "NEVA Clear Maintenance Data", MsgButtons::YesNo, MsgIcon::Question,
+                             MsgAnswer::Yes);
+    page->cmdClear->click();
+    app.msgs->verify();
+    EXPECT_EQ(channel0(), std::vector<int>{12});
+    fake(page->Timer1()).fire();
+    EXPECT_EQ(queued(1, 5), 1);
+
+    // The close box is OK too: the page goes at the next tick.
+    page->close();
+    process_deletes();
+    ASSERT_TRUE(page);
+    fake(page->Timer1()).fire();
+    process_deletes();
+    EXPECT_FALSE(page);
+    EXPECT_TRUE(w->habilitada());
+}
+
+TEST_F(WatchPagesTest, EventListFollowsTheLinkAndIsRebuiltOnlyWhenItChanges) {
+    st().En_Linea = true;
+    // A record of 25 events, newest (25) first; the link holds the 20 newest.
+    for (int k = 0; k < 20; ++k) neva().Valores[64 + k] = event(25 - k, " Trip Relay ON ");
+
+    QPointer<AVPAGE4> page = open<AVPAGE4>(Pagina::AVPAGE4);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->windowTitle(), "ACTUAL VALUES - Events");
+    EXPECT_FALSE(w->habilitada());
+    auto* lv = page->ListView1;
+    auto* header = lv->headerItem();
+    ASSERT_EQ(lv->columnCount(), 3);
+    EXPECT_EQ(header->text(0), "ID Event");
+    EXPECT_EQ(header->text(1), "Events");
+    EXPECT_EQ(header->text(2), "Date And Time");
+    EXPECT_EQ(header->data(0, Qt::UserRole).toString(), "Evento ID");
+    EXPECT_EQ(header->data(1, Qt::UserRole).toString(), "Eventos");
+    EXPECT_EQ(header->data(2, Qt::UserRole).toString(), "Fecha");
+    const int ancho = lv->viewport()->width();
+    EXPECT_NEAR(lv->columnWidth(1), ancho * 0.6, 2);
+    EXPECT_NEAR(lv->columnWidth(2), ancho * 0.3, 2);
+
+    ASSERT_EQ(lv->topLevelItemCount(), 20);
+    EXPECT_EQ(page->ultimo_primer_evento(), 25);
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(lv->topLevelItem(i)->text(0).trimmed().toInt(), 25 - i);
+        EXPECT_EQ(lv->topLevelItem(i)->data(0, Qt::UserRole).toString(), QString("%1Event").arg(i + 1));
+    }
+    EXPECT_EQ(lv->topLevelItem(0)->text(1), " Trip Relay ON");
+    EXPECT_EQ(lv->topLevelItem(0)->text(2), "05/03/03 10:20:30 AM");
+    EXPECT_EQ(page->Timer1().interval(), 1500);
+
+    // Ticks with an unchanged record: the head is read again, the list left alone.
+    const int builds = page->reconstrucciones();
+    QTreeWidgetItem* first = lv->topLevelItem(0);
+    lv->setCurrentItem(lv->topLevelItem(3));
+    for (int t = 0; t < 3; ++t) fake(page->Timer1()).fire();
+    EXPECT_EQ(queued(0, 30), 3);
+    EXPECT_EQ(page->reconstrucciones(), builds);
+    EXPECT_EQ(lv->topLevelItem(0), first);
+    EXPECT_EQ(lv->currentItem(), lv->topLevelItem(3));
+
+    // A new event: the newest slot is read first, the others follow one by one. The
+    // list follows each step and ends with 26 down to 7 in order.
+    neva().Valores[64] = event(26, " Breaker Status: OPENED ");
+    fake(page->Timer1()).fire();
+    EXPECT_EQ(page->reconstrucciones(), builds + 1);
+    EXPECT_EQ(page->ultimo_primer_evento(), 26);
+    EXPECT_EQ(lv->topLevelItem(0)->text(1), " Breaker Status: OPENED");
+    for (int k = 1; k < 20; ++k) neva().Valores[64 + k] = event(26 - k, " Trip Relay ON ");
+    fake(page->Timer1()).fire();
+    EXPECT_EQ(page->reconstrucciones(), builds + 2);
+    ASSERT_EQ(lv->topLevelItemCount(), 20);
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(lv->topLevelItem(i)->text(0).trimmed().toInt(), 26 - i);
+    fake(page->Timer1()).fire();
+    EXPECT_EQ(page->reconstrucciones(), builds + 2);
+
+    // After a clear the relay numbers from 1 again: only the events it has are listed,
+    // and a slot it reports empty ends the list.
+    neva().Valores[64] = event(3, " Events Clear ");
+    neva().Valores[65] = event(2, " NO EVENT ");
+    fake(page->Timer1()).fire();
+    ASSERT_EQ(lv->topLevelItemCount(), 1);
+    EXPECT_EQ(lv->topLevelItem(0)->text(1), " Events Clear");
+
+    // A first slot without a comma (nothing read) leaves the list as it is.
+    neva().Valores[64] = " No Trip ";
+    fake(page->Timer1()).fire();
+    EXPECT_EQ(lv->topLevelItemCount(), 1);
+
+    // Clear asks, then queues the clear-events command; OK waits for the tick.
+    app.msgs->expect_message("Are your sure that you want to clear Events?", "NEVA Clear Events", MsgButtons::YesNo,
+                             MsgIcon::Question, MsgAnswer::Yes);
+    page->Clear->click();
+    app.msgs->verify();
+    EXPECT_EQ(queued(0, 13), 1);
+    page->Okey->click();
+    process_deletes();
+    ASSERT_TRUE(page);
+    fake(page->Timer1()).fire();
+    process_deletes();
+    EXPECT_FALSE(page);
+    EXPECT_TRUE(w->habilitada());
+}
+
+TEST_F(WatchPagesTest, OfflineEventListShowsTheLoadedFilesEvents) {
+    auto& guardados = st().Eventos_Guardados;
+    // A file whose events are all empty: nothing listed.
+    QPointer<AVPAGE4> page = open<AVPAGE4>(Pagina::AVPAGE4);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->ListView1->topLevelItemCount(), 0);
+    EXPECT_FALSE(page->Timer1().enabled());
+    app.msgs->expect_message("Enabled only on Communication Mode", "NEVA Clear Events", MsgButtons::Ok,
+                             MsgIcon::Information);
+    page->Clear->click();
+    app.msgs->verify();
+    EXPECT_TRUE(channel0().empty());
+    page->Okey->click();
+    process_deletes();
+    EXPECT_FALSE(page);
+    EXPECT_TRUE(w->habilitada());
+
+    // Events saved with the file, numbers as numbers; a text without a comma is
+    // skipped, and a record that comes round to its first event again ends the list.
+    guardados[1] = event(12, " Remote Trip ");
+    guardados[2] = event(11, " Breaker Status: CLOSED ");
+    guardados[3] = "garbled";
+    guardados[4] = event(10, " Digital Input 1 Active ");
+    guardados[5] = event(12, " Remote Trip ");
+    guardados[6] = event(9, " Trip Relay OFF ");
+    page = open<AVPAGE4>(Pagina::AVPAGE4);
+    ASSERT_TRUE(page);
+    const auto filas = page->filas();
+    ASSERT_EQ(filas.size(), 3u);
+    EXPECT_EQ(filas[0], (AVPAGE4::Evento{"12", " Remote Trip", "05/03/03 10:20:30 AM"}));
+    EXPECT_EQ(filas[1].id, "11");
+    EXPECT_EQ(filas[2].id, "10");
+    EXPECT_EQ(filas[2].descripcion, " Digital Input 1 Active");
+    page->Okey->click();
+    process_deletes();
+    EXPECT_FALSE(page);
+}
+
+TEST_F(WatchPagesTest, DateAndTimePageReadsAndSetsTheRelayClock) {
+    // Offline: nothing available, STORE explains, OK closes at once.
+    QPointer<DateTimeConfig> page = open<DateTimeConfig>(Pagina::DateTimeConfig);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->windowTitle(), "SETPOINTS - Date and Time");
+    EXPECT_EQ(page->lblHora->text(), "Not Available");
+    EXPECT_EQ(page->lblFecha->text(), "Not Availble");
+    EXPECT_TRUE(page->Timer1().enabled());
+    EXPECT_EQ(page->Timer1().interval(), 1500);
+    fake(page->Timer1()).fire();
+    EXPECT_EQ(page->lblFecha->text(), "Not Available");
+    EXPECT_EQ(page->lblHora->text(), "Not Available");
+    app.msgs->expect_message("Enabled only on Communication Mode", "NEVA Date and Time", MsgButtons::Ok,
+                             MsgIcon::Information);
+    page->Store->click();
+    app.msgs->verify();
+    EXPECT_TRUE(channel0().empty());
+    page->Okey->click();
+    process_deletes();
+    EXPECT_FALSE(page);
+    EXPECT_TRUE(w->habilitada());
+
+    // Communicating: the clock is read at load and on every tick.
+    st().En_Linea = true;
+    reg("0200", 3);                      // 2003
+    reg("0201", 3 * 1024 + 5 * 32 + 14);  // 5 March, 14 h
+    reg("0202", 7 * 1024 + 95);          // 7 min 9.5 s
+    page = open<DateTimeConfig>(Pagina::DateTimeConfig);
+    ASSERT_TRUE(page);
+    EXPECT_FALSE(w->habilitada());
+    EXPECT_EQ(channel0(), std::vector<int>{91});
+    page->Form_Activate();
+    EXPECT_EQ(page->lblFecha->text(), "05/03/03");
+    EXPECT_EQ(page->lblHora->text(), "02:07:09 PM");
+    reg("0202", 8 * 1024);
+    fake(page->Timer1()).fire();
+    EXPECT_EQ(queued(0, 91), 2);
+    EXPECT_EQ(page->lblHora->text(), "02:08:00 PM");
+
+    // STORE: the question, then the clock write and the command that applies it.
+    page->DateSys->setDate(QDate(2003, 3, 5));
+    page->TimeSys->setTime(QTime(10, 20, 30));
+    const char* question = "Are your sure that you want to store Date and Time?";
+    app.msgs->expect_message(question, "NEVA Date and Time", MsgButtons::YesNo, MsgIcon::Information, MsgAnswer::No);
+    page->Store->click();
+    EXPECT_EQ(queued(0, 93), 0);
+    app.msgs->expect_message(question, "NEVA Date and Time", MsgButtons::YesNo, MsgIcon::Information, MsgAnswer::Yes);
+    page->Store->click();
+    app.msgs->verify();
+    EXPECT_EQ(neva().Reloj, (std::array<std::int16_t, 6>{0, 3, 0x0C, 0xAA, 0x51, 0x2C}));
+    EXPECT_EQ(channel0(), (std::vector<int>{91, 91, 93, 92}));
+
+    // OK waits for the next tick.
+    page->Okey->click();
+    process_deletes();
+    ASSERT_TRUE(page);
+    EXPECT_TRUE(page->cierre_pedido());
+    fake(page->Timer1()).fire();
+    process_deletes();
+    EXPECT_FALSE(page);
+    EXPECT_TRUE(w->habilitada());
+}
+
+TEST_F(WatchPagesTest, ActualValuesPrintShowsTheLinksValues) {
+    reg32(0x0209, 150000);
+    const QString pdf = dir.filePath("actual.pdf");
+    w->dialogo_impresora = [&](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
+    // The printed pages are loaded and unloaded; only their refresh fills them.
+    int refreshed_with_kA = 0;
+    w->registrar_pagina(Pagina::AVPAGE1, {[](Principal& p) -> QWidget* { return new AVPAGE1(p); },
+                                          [&](QWidget* page) {
+                                              auto* p1 = static_cast<AVPAGE1*>(page);
+                                              p1->Actualiza_Valores();
+                                              if (p1->LblUni[0]->text() == "KA") ++refreshed_with_kA;
+                                          }});
+    w->P_Actual_Click();
+    EXPECT_EQ(refreshed_with_kA, 1);
+    EXPECT_FALSE(st().Imprimiendo);
+    EXPECT_TRUE(w->habilitada());
+    const std::string contenido = read_file(pdf.toStdString());
+    EXPECT_EQ(contenido.rfind("%PDF", 0), 0u);
+}
