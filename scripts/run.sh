@@ -22,6 +22,11 @@ esac
 
 build="${NEVA_BUILD_DIR:-build}"
 
+bash scripts/install-deps.sh
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build "$build" -j"$(nproc)" --target neva-setup neva-relay-sim
+
+# Everything is built; a window needs a display.
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   cat >&2 <<'MSG'
 There is no display to show NEVA Setup on (DISPLAY is not set).
@@ -33,10 +38,6 @@ Run it on a virtual display instead:
 MSG
   exit 1
 fi
-
-bash scripts/install-deps.sh
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j"$(nproc)" --target neva-setup neva-relay-sim
 
 sim_out="$(mktemp)"
 "$build/bin/neva-relay-sim" --quiet >"$sim_out" &
