@@ -36,15 +36,8 @@ AVPAGE2::AVPAGE2(Principal& principal) : ActualValuePage(pagina_AVPAGE2(), princ
 }
 
 void AVPAGE2::cmdClear_Click() {
-    auto& mensajes = ctx_.messages();
-    if (ctx_.state().En_Linea) {
-        const auto r = mensajes.message_box("Are your sure that you want to clear Maintenance Data?", MsgButtons::YesNo,
-                                            MsgIcon::Question, kTituloClear);
-        // Command 8 on the one-off channel: it goes before the next poll.
-        if (r == MsgAnswer::Yes) ctx_.link().Encolar_Proceso(0, 12);
-    } else {
-        mensajes.message_box("Enabled only on Communication Mode", MsgButtons::Ok, MsgIcon::Information, kTituloClear);
-    }
+    // Command 8 on the one-off channel: it goes before the next poll.
+    borrar_en_el_rele("Are your sure that you want to clear Maintenance Data?", kTituloClear, 12);
 }
 
 }  // namespace neva

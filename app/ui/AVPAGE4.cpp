@@ -1,11 +1,10 @@
 #include "ui/AVPAGE4.h"
 
-#include <QCloseEvent>
+#include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
-#include <QScreen>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -60,10 +59,9 @@ bool AVPAGE4::separar(const std::string& texto, Evento& evento) {
 }
 
 AVPAGE4::AVPAGE4(Principal& principal)
-    : QWidget(&principal, Qt::Dialog), principal_(principal), ctx_(principal.contexto()) {
+    : WatchPage(principal, 1500) {
     setObjectName("AVPAGE4");
     setWindowTitle(QStringLiteral("ACTUAL VALUES - Events"));
-    setAttribute(Qt::WA_DeleteOnClose);
 
     auto* raiz = new QVBoxLayout(this);
     Frame1 = new QGroupBox(QStringLiteral("Events"), this);
@@ -95,7 +93,6 @@ AVPAGE4::AVPAGE4(Principal& principal)
     connect(Clear, &QPushButton::clicked, this, [this] { Clear_Click(); });
     connect(Okey, &QPushButton::clicked, this, [this] { Okey_Click(); });
 
-    timer1_ = ctx_.timers().make_timer(1500);
     timer1_->on_tick = [this] { Timer1_Timer(); };
 
     // The page load.
@@ -106,17 +103,12 @@ AVPAGE4::AVPAGE4(Principal& principal)
         Actualiza_Valores();
         return;
     }
-    if (const QScreen* pantalla = principal_.screen())
-        resize(pantalla->availableGeometry().width(), std::max(principal_.height() - 100, sizeHint().height()));
-    principal_.habilitar(false);
+    ocupar_pantalla();
     Actualiza_Valores();
     timer1_->set_enabled(st.En_Linea);
 }
 
-AVPAGE4::~AVPAGE4() {
-    timer1_->set_enabled(false);
-    timer1_->on_tick = nullptr;
-}
+AVPAGE4::~AVPAGE4() = default;
 
 void AVPAGE4::Crear_Col() {
     ListView1->clear();
@@ -218,55 +210,13 @@ void AVPAGE4::Timer1_Timer() {
     if (en_linea) ctx_.link().Encolar_Proceso(0, 30);
     Actualiza_Valores();
     timer1_->set_enabled(en_linea);
-    if (Cerrar_Pagina) {
-        Cerrar_Pagina = false;
-        descargar();
-    }
+    cerrar_si_pedido();
 }
 
-void AVPAGE4::Okey_Click() {
-    Cerrar_Pagina = true;
-    // With no poll running (offline, or a page opened during a print) no tick will come.
-    if (!ctx_.state().En_Linea || !timer1_->enabled()) {
-        Cerrar_Pagina = false;
-        descargar();
-    }
-}
+void AVPAGE4::Okey_Click() { pedir_cierre(); }
 
 void AVPAGE4::Clear_Click() {
-    auto& mensajes = ctx_.messages();
-    if (ctx_.state().En_Linea) {
-        const auto r = mensajes.message_box("Are your sure that you want to clear Events?", MsgButtons::YesNo,
-                                            MsgIcon::Question, kTituloClear);
-        if (r == MsgAnswer::Yes) ctx_.link().Encolar_Proceso(0, 13);
-    } else {
-        mensajes.message_box("Enabled only on Communication Mode", MsgButtons::Ok, MsgIcon::Information, kTituloClear);
-    }
-}
-
-void AVPAGE4::descargar() {
-    timer1_->set_enabled(false);
-    principal_.habilitar(true);
-    descargando_ = true;
-    close();
-}
-
-void AVPAGE4::closeEvent(QCloseEvent* e) {
-    if (descargando_) {
-        e->accept();
-        return;
-    }
-    // The close box is OK: while polling, the page goes at the next tick.
-    Cerrar_Pagina = true;
-    if (!ctx_.state().En_Linea || !timer1_->enabled()) {
-        Cerrar_Pagina = false;
-        timer1_->set_enabled(false);
-        principal_.habilitar(true);
-        descargando_ = true;
-        e->accept();
-        return;
-    }
-    e->ignore();
+    borrar_en_el_rele("Are your sure that you want to clear Events?", kTituloClear, 13);
 }
 
 }  // namespace neva

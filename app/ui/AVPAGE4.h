@@ -6,11 +6,11 @@
 // saved with the loaded setpoint file. Clear erases the relay's record.
 
 #include <QString>
-#include <QWidget>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "ui/WatchPage.h"
 
 class QGroupBox;
 class QPushButton;
@@ -18,11 +18,9 @@ class QTreeWidget;
 
 namespace neva {
 
-class AppContext;
 class Principal;
-class Timer;
 
-class AVPAGE4 : public QWidget {
+class AVPAGE4 : public WatchPage {
     Q_OBJECT
 public:
     static constexpr const char* kTituloClear = "NEVA Clear Events";
@@ -47,9 +45,6 @@ public:
     void Okey_Click();
     void Clear_Click();
 
-    Timer& Timer1() { return *timer1_; }
-    bool Cerrar_Pagina = false;
-
     QGroupBox* Frame1 = nullptr;
     QTreeWidget* ListView1 = nullptr;
     QPushButton* Clear = nullptr;
@@ -67,7 +62,6 @@ public:
     static bool separar(const std::string& texto, Evento& evento);
 
 protected:
-    void closeEvent(class QCloseEvent* e) override;
     bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
@@ -76,14 +70,9 @@ private:
     std::optional<std::vector<Evento>> eventos_guardados() const;
     void mostrar(const std::vector<Evento>& eventos);
     void ajustar_columnas();
-    void descargar();
 
-    Principal& principal_;
-    AppContext& ctx_;
-    std::unique_ptr<Timer> timer1_;
     int primer_evento_ = 0;
     int reconstrucciones_ = 0;
-    bool descargando_ = false;
 };
 
 }  // namespace neva

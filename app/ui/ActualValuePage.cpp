@@ -1,13 +1,10 @@
 #include "ui/ActualValuePage.h"
 
-#include <QCloseEvent>
-#include <algorithm>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include "image/ModAutoRango.h"
@@ -40,11 +37,9 @@ QLabel* etiqueta_valor(const QString& texto, const QString& nombre, QWidget* par
 }  // namespace
 
 ActualValuePage::ActualValuePage(Definicion def, Principal& principal)
-    : QWidget(&principal, Qt::Dialog), principal_(principal), ctx_(principal.contexto()), def_(std::move(def)) {
+    : WatchPage(principal, def.intervalo_ms), def_(std::move(def)) {
     setObjectName(def_.nombre);
     setWindowTitle(QString::fromLatin1(def_.titulo));
-    // OK unloads the page; the main window makes a fresh one next time.
-    setAttribute(Qt::WA_DeleteOnClose);
 
     auto* raiz = new QVBoxLayout(this);
     Frame1 = new QGroupBox(QString::fromLatin1(def_.marco), this);
@@ -89,16 +84,10 @@ ActualValuePage::ActualValuePage(Definicion def, Principal& principal)
     raiz->addStretch(1);
     connect(Okey, &QPushButton::clicked, this, [this] { Okey_Click(); });
 
-    timer1_ = ctx_.timers().make_timer(def_.intervalo_ms);
     timer1_->on_tick = [this] { Timer1_Timer(); };
 }
 
-ActualValuePage::~ActualValuePage() {
-    if (timer1_) {
-        timer1_->set_enabled(false);
-        timer1_->on_tick = nullptr;
-    }
-}
+ActualValuePage::~ActualValuePage() = default;
 
 void ActualValuePage::agregar_boton(QPushButton* boton) { botones_->insertWidget(botones_->count() - 1, boton); }
 
@@ -112,9 +101,7 @@ void ActualValuePage::Form_Load() {
         Timer1_Timer();
     }
 
-    if (const QScreen* pantalla = principal_.screen())
-        resize(pantalla->availableGeometry().width(), std::max(principal_.height() - 100, sizeHint().height()));
-    principal_.habilitar(false);
+    ocupar_pantalla();
 
     if (def_.lectura_inmediata) {
         timer1_->set_enabled(st.En_Linea);
@@ -149,45 +136,9 @@ void ActualValuePage::Timer1_Timer() {
     // Polling stops by itself once the link has gone offline.
     timer1_->set_enabled(en_linea);
     Actualiza_Valores();
-    if (Cerrar_Pagina) {
-        Cerrar_Pagina = false;
-        descargar();
-    }
+    cerrar_si_pedido();
 }
 
-void ActualValuePage::Okey_Click() {
-    Cerrar_Pagina = true;
-    // Offline nothing is in flight for this page. A page that is not polling (opened
-    // offline, or for a print) has no tick coming to close it either.
-    if (!ctx_.state().En_Linea || !timer1_->enabled()) {
-        Cerrar_Pagina = false;
-        descargar();
-    }
-}
-
-void ActualValuePage::descargar() {
-    timer1_->set_enabled(false);
-    principal_.habilitar(true);
-    descargando_ = true;
-    close();
-}
-
-void ActualValuePage::closeEvent(QCloseEvent* e) {
-    if (descargando_) {
-        e->accept();
-        return;
-    }
-    // The window's close box is OK: while polling, the page goes at the next tick.
-    Cerrar_Pagina = true;
-    if (!ctx_.state().En_Linea || !timer1_->enabled()) {
-        Cerrar_Pagina = false;
-        timer1_->set_enabled(false);
-        principal_.habilitar(true);
-        descargando_ = true;
-        e->accept();
-        return;
-    }
-    e->ignore();
-}
+void ActualValuePage::Okey_Click() { pedir_cierre(); }
 
 }  // namespace neva

@@ -6,9 +6,9 @@
 // OK, which never closes the page between queuing a poll and the refresh after it.
 
 #include <QString>
-#include <QWidget>
-#include <memory>
 #include <vector>
+
+#include "ui/WatchPage.h"
 
 class QGroupBox;
 class QLabel;
@@ -17,11 +17,9 @@ class QPushButton;
 
 namespace neva {
 
-class AppContext;
 class Principal;
-class Timer;
 
-class ActualValuePage : public QWidget {
+class ActualValuePage : public WatchPage {
     Q_OBJECT
 public:
     // One value row of a page.
@@ -54,9 +52,6 @@ public:
     // closes at the next tick.
     void Okey_Click();
 
-    Timer& Timer1() { return *timer1_; }
-    bool Cerrar_Pagina = false;
-
     // Labels by their index on the form; LblUni is null where a row shows no unit.
     std::vector<QLabel*> LblMed;
     std::vector<QLabel*> LblUni;
@@ -73,18 +68,9 @@ protected:
     // Row of buttons under the frame; pages put theirs left of OK.
     void agregar_boton(QPushButton* boton);
 
-    void closeEvent(QCloseEvent* e) override;
-
-    Principal& principal_;
-    AppContext& ctx_;
-
 private:
-    void descargar();
-
     Definicion def_;
-    std::unique_ptr<Timer> timer1_;
     QHBoxLayout* botones_ = nullptr;
-    bool descargando_ = false;
 };
 
 }  // namespace neva

@@ -1,6 +1,5 @@
 #include "ui/DateTimeConfig.h"
 
-#include <QCloseEvent>
 #include <QDateEdit>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -31,10 +30,9 @@ QString sin_blancos_finales(const std::string& s) {
 }  // namespace
 
 DateTimeConfig::DateTimeConfig(Principal& principal)
-    : QWidget(&principal, Qt::Dialog), principal_(principal), ctx_(principal.contexto()) {
+    : WatchPage(principal, 1500) {
     setObjectName("DateTimeConfig");
     setWindowTitle(QStringLiteral("SETPOINTS - Date and Time"));
-    setAttribute(Qt::WA_DeleteOnClose);
 
     auto* raiz = new QVBoxLayout(this);
     Frame1 = new QGroupBox(QStringLiteral("Date/Time Configuration"), this);
@@ -86,7 +84,6 @@ DateTimeConfig::DateTimeConfig(Principal& principal)
     connect(Store, &QPushButton::clicked, this, [this] { Store_Click(); });
     connect(Okey, &QPushButton::clicked, this, [this] { Okey_Click(); });
 
-    timer1_ = ctx_.timers().make_timer(1500);
     timer1_->on_tick = [this] { Timer1_Timer(); };
 
     // The page load.
@@ -102,10 +99,7 @@ DateTimeConfig::DateTimeConfig(Principal& principal)
     }
 }
 
-DateTimeConfig::~DateTimeConfig() {
-    timer1_->set_enabled(false);
-    timer1_->on_tick = nullptr;
-}
+DateTimeConfig::~DateTimeConfig() = default;
 
 void DateTimeConfig::changeEvent(QEvent* e) {
     if (e->type() == QEvent::ActivationChange && isActiveWindow()) Form_Activate();
@@ -136,21 +130,10 @@ void DateTimeConfig::Actualiza_Valores_de_Pantalla() {
 void DateTimeConfig::Timer1_Timer() {
     if (ctx_.state().En_Linea) ctx_.link().Encolar_Proceso(0, 91);
     Actualiza_Valores_de_Pantalla();
-    if (cerrar_) {
-        cerrar_ = false;
-        descargar();
-    }
+    cerrar_si_pedido();
 }
 
-void DateTimeConfig::Okey_Click() {
-    cerrar_ = true;
-    // Offline nothing is in flight; a page without its timer (opened during a print)
-    // would wait for a tick that never comes.
-    if (!ctx_.state().En_Linea || !timer1_->enabled()) {
-        cerrar_ = false;
-        descargar();
-    }
-}
+void DateTimeConfig::Okey_Click() { pedir_cierre(); }
 
 void DateTimeConfig::Store_Click() {
     auto& mensajes = ctx_.messages();
@@ -171,13 +154,6 @@ void DateTimeConfig::Store_Click() {
     link.Encolar_Proceso(0, 92);
 }
 
-void DateTimeConfig::descargar() {
-    timer1_->set_enabled(false);
-    principal_.habilitar(true);
-    descargando_ = true;
-    close();
-}
-
 void DateTimeConfig::keyPressEvent(QKeyEvent* e) {
     // OK is also the page's Esc button.
     if (e->key() == Qt::Key_Escape) {
@@ -185,24 +161,6 @@ void DateTimeConfig::keyPressEvent(QKeyEvent* e) {
         return;
     }
     QWidget::keyPressEvent(e);
-}
-
-void DateTimeConfig::closeEvent(QCloseEvent* e) {
-    if (descargando_) {
-        e->accept();
-        return;
-    }
-    // The close box is OK: communicating, the page goes at the next tick.
-    cerrar_ = true;
-    if (!ctx_.state().En_Linea || !timer1_->enabled()) {
-        cerrar_ = false;
-        timer1_->set_enabled(false);
-        principal_.habilitar(true);
-        descargando_ = true;
-        e->accept();
-        return;
-    }
-    e->ignore();
 }
 
 }  // namespace neva

@@ -3,8 +3,7 @@
 // communicating, and sets it from a date picker and a time picker on STORE (the
 // clock write, then the command that makes the relay take it).
 
-#include <QWidget>
-#include <memory>
+#include "ui/WatchPage.h"
 
 class QDateEdit;
 class QGroupBox;
@@ -14,11 +13,9 @@ class QTimeEdit;
 
 namespace neva {
 
-class AppContext;
 class Principal;
-class Timer;
 
-class DateTimeConfig : public QWidget {
+class DateTimeConfig : public WatchPage {
     Q_OBJECT
 public:
     static constexpr const char* kTitulo = "NEVA Date and Time";
@@ -33,8 +30,7 @@ public:
     void Okey_Click();
     void Store_Click();
 
-    Timer& Timer1() { return *timer1_; }
-    bool cierre_pedido() const { return cerrar_; }
+    bool cierre_pedido() const { return Cerrar_Pagina; }
 
     QGroupBox* Frame1 = nullptr;
     QDateEdit* DateSys = nullptr;
@@ -46,17 +42,7 @@ public:
 
 protected:
     void changeEvent(QEvent* e) override;
-    void closeEvent(class QCloseEvent* e) override;
     void keyPressEvent(class QKeyEvent* e) override;
-
-private:
-    void descargar();
-
-    Principal& principal_;
-    AppContext& ctx_;
-    std::unique_ptr<Timer> timer1_;
-    bool cerrar_ = false;
-    bool descargando_ = false;
 };
 
 }  // namespace neva

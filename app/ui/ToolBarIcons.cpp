@@ -3,8 +3,31 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QtMath>
+#include <initializer_list>
+#include <utility>
 
 namespace neva {
+
+namespace {
+
+// A closed outline through the given corners, filled with the painter's brush.
+void draw_polygon(QPainter& p, std::initializer_list<QPointF> corners) {
+    QPainterPath path;
+    auto it = corners.begin();
+    path.moveTo(*it);
+    for (++it; it != corners.end(); ++it) path.lineTo(*it);
+    path.closeSubpath();
+    p.drawPath(path);
+}
+
+// A white sheet with lines of writing on it, each line running from x = 10 to its own end.
+void draw_sheet(QPainter& p, const QRectF& sheet, std::initializer_list<std::pair<double, double>> lines) {
+    p.setBrush(QColor(250, 250, 250));
+    p.drawRect(sheet);
+    for (const auto& [y, end] : lines) p.drawLine(QPointF(10, y), QPointF(end, y));
+}
+
+}  // namespace
 
 QPixmap ToolBarIcons::pixmap(Kind kind, int size) {
     QPixmap pm(size, size);
@@ -18,23 +41,9 @@ QPixmap ToolBarIcons::pixmap(Kind kind, int size) {
         case Open: {
             // A folder with its lid lifted.
             p.setBrush(QColor(222, 176, 64));
-            QPainterPath back;
-            back.moveTo(3, 8);
-            back.lineTo(12, 8);
-            back.lineTo(14, 11);
-            back.lineTo(27, 11);
-            back.lineTo(27, 26);
-            back.lineTo(3, 26);
-            back.closeSubpath();
-            p.drawPath(back);
+            draw_polygon(p, {{3, 8}, {12, 8}, {14, 11}, {27, 11}, {27, 26}, {3, 26}});
             p.setBrush(QColor(250, 214, 110));
-            QPainterPath lid;
-            lid.moveTo(3, 26);
-            lid.lineTo(8, 15);
-            lid.lineTo(31, 15);
-            lid.lineTo(27, 26);
-            lid.closeSubpath();
-            p.drawPath(lid);
+            draw_polygon(p, {{3, 26}, {8, 15}, {31, 15}, {27, 26}});
             break;
         }
         case Save: {
@@ -45,21 +54,14 @@ QPixmap ToolBarIcons::pixmap(Kind kind, int size) {
             p.drawRect(QRectF(9, 4, 14, 9));
             p.setBrush(QColor(52, 92, 160));
             p.drawRect(QRectF(18, 6, 3, 5));
-            p.setBrush(QColor(250, 250, 250));
-            p.drawRect(QRectF(8, 17, 16, 11));
-            p.drawLine(QPointF(10, 21), QPointF(22, 21));
-            p.drawLine(QPointF(10, 24), QPointF(22, 24));
+            draw_sheet(p, QRectF(8, 17, 16, 11), {{21, 22}, {24, 22}});
             break;
         }
         case Print: {
-            p.setBrush(QColor(250, 250, 250));
-            p.drawRect(QRectF(9, 3, 14, 10));  // paper in
+            draw_sheet(p, QRectF(9, 3, 14, 10), {});  // paper in
             p.setBrush(QColor(120, 124, 134));
             p.drawRoundedRect(QRectF(3, 12, 26, 11), 2, 2);
-            p.setBrush(QColor(250, 250, 250));
-            p.drawRect(QRectF(8, 19, 16, 10));  // paper out
-            p.drawLine(QPointF(10, 23), QPointF(22, 23));
-            p.drawLine(QPointF(10, 26), QPointF(19, 26));
+            draw_sheet(p, QRectF(8, 19, 16, 10), {{23, 22}, {26, 19}});  // paper out
             p.setBrush(QColor(60, 200, 80));
             p.drawEllipse(QRectF(24, 14, 3, 3));
             break;
@@ -92,16 +94,7 @@ QPixmap ToolBarIcons::pixmap(Kind kind, int size) {
             p.setBrush(QColor(60, 200, 80));
             p.drawEllipse(QRectF(15, 22, 4, 4));
             p.setBrush(QColor(40, 150, 60));
-            QPainterPath arrow;
-            arrow.moveTo(13, 2);
-            arrow.lineTo(19, 2);
-            arrow.lineTo(19, 9);
-            arrow.lineTo(24, 9);
-            arrow.lineTo(16, 17);
-            arrow.lineTo(8, 9);
-            arrow.lineTo(13, 9);
-            arrow.closeSubpath();
-            p.drawPath(arrow);
+            draw_polygon(p, {{13, 2}, {19, 2}, {19, 9}, {24, 9}, {16, 17}, {8, 9}, {13, 9}});
             break;
         }
         case Help: {

@@ -184,21 +184,22 @@ std::string Lectura_Escritura::default_exchange(const std::string& command, bool
     return reply;
 }
 
-void Lectura_Escritura::Cadena_Por_Defecto(int combo3_index, int combo4_index, const std::string& combo4_text) {
+std::optional<Lectura_Escritura::KeptSettings> Lectura_Escritura::confirm_modem_connected(
+    int combo3_index, int combo4_index, const std::string& combo4_text) {
     const MsgAnswer answer =
         messages_.message_box(kPleaseConnect + combo4_text, MsgButtons::OkCancel, MsgIcon::None, kAppTitle);
-
-    const bool kept_modo = state_.Modo_Modem;
-    const std::int16_t kept_puerto = state_.Puerto_Com;
-    const std::int32_t kept_velocidad = state_.Velocidad_Com;
+    if (answer != MsgAnswer::Ok) return std::nullopt;
+    const KeptSettings kept{state_.Modo_Modem, state_.Puerto_Com, state_.Velocidad_Com};
+    // From here on the frame's port and speed stay the shared settings, and the
+    // connection type stays the direct line.
     state_.Modo_Modem = false;
-    if (answer != MsgAnswer::Ok) {
-        state_.Modo_Modem = kept_modo;
-        state_.Puerto_Com = kept_puerto;
-        state_.Velocidad_Com = kept_velocidad;
-        return;
-    }
     apply_frame_choice(combo3_index, combo4_index);
+    return kept;
+}
+
+void Lectura_Escritura::Cadena_Por_Defecto(int combo3_index, int combo4_index, const std::string& combo4_text) {
+    const auto kept = confirm_modem_connected(combo3_index, combo4_index, combo4_text);
+    if (!kept) return;
 
     auto no_response = [&] {
         messages_.message_box(kNotResponse, MsgButtons::Ok, MsgIcon::None, kAppTitle);
@@ -209,7 +210,7 @@ void Lectura_Escritura::Cadena_Por_Defecto(int combo3_index, int combo4_index, c
     // them last; only the connection type is put back.
     if (!take_port()) {
         no_response();
-        state_.Modo_Modem = kept_modo;
+        state_.Modo_Modem = kept->modo_modem;
         return;
     }
 
@@ -219,7 +220,7 @@ void Lectura_Escritura::Cadena_Por_Defecto(int combo3_index, int combo4_index, c
     if (timed_out) {
         give_port_back();
         no_response();
-        state_.Modo_Modem = kept_modo;
+        state_.Modo_Modem = kept->modo_modem;
         return;
     }
 
@@ -234,9 +235,9 @@ void Lectura_Escritura::Cadena_Por_Defecto(int combo3_index, int combo4_index, c
     if (result_code(reply) == 0)
         messages_.message_box(kProgramed, MsgButtons::Ok, MsgIcon::None, kAppTitle);
 
-    state_.Modo_Modem = kept_modo;
-    state_.Puerto_Com = kept_puerto;
-    state_.Velocidad_Com = kept_velocidad;
+    state_.Modo_Modem = kept->modo_modem;
+    state_.Puerto_Com = kept->puerto;
+    state_.Velocidad_Com = kept->velocidad;
 }
 
 // ---------------------------------------------------------------------------
@@ -310,21 +311,7 @@ void Lectura_Escritura::Cadena_Personal(int combo3_index, int combo4_index, cons
     if (!state_.Cadena_Modem.empty() && !Guardar_Cadena_Modem(1))
         messages_.message_box(kSaveFailed, MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
 
-    const MsgAnswer answer =
-        messages_.message_box(kPleaseConnect + combo4_text, MsgButtons::OkCancel, MsgIcon::None, kAppTitle);
-    const bool kept_modo = state_.Modo_Modem;
-    const std::int16_t kept_puerto = state_.Puerto_Com;
-    const std::int32_t kept_velocidad = state_.Velocidad_Com;
-    state_.Modo_Modem = false;
-    if (answer != MsgAnswer::Ok) {
-        state_.Modo_Modem = kept_modo;
-        state_.Puerto_Com = kept_puerto;
-        state_.Velocidad_Com = kept_velocidad;
-        return;
-    }
-    // From here on the frame's port and speed stay the shared settings, and the
-    // connection type stays the direct line.
-    apply_frame_choice(combo3_index, combo4_index);
+    if (!confirm_modem_connected(combo3_index, combo4_index, combo4_text)) return;
 
     if (!take_port()) {
         state_.Modem_Programado = false;

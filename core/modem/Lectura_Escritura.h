@@ -95,6 +95,18 @@ private:
 
     // Puerto_Com and Velocidad_Com from the frame's lists.
     void apply_frame_choice(int combo3_index, int combo4_index);
+    // The connection settings the programming changes, to be put back after it.
+    struct KeptSettings {
+        bool modo_modem = false;
+        std::int16_t puerto = 0;
+        std::int32_t velocidad = 0;
+    };
+    // Asks the user to connect the modem to the frame's port. On OK the connection
+    // type is the direct line and the frame's port and speed are the shared settings
+    // from here on, and the settings as they were come back; on Cancel (nullopt) the
+    // settings are left as they were.
+    std::optional<KeptSettings> confirm_modem_connected(int combo3_index, int combo4_index,
+                                                        const std::string& combo4_text);
     // Switches the port to Puerto_Com at Velocidad_Com for the modem; false when no
     // such port can be opened (the link's port is given back already then).
     bool take_port();

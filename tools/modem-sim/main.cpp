@@ -4,10 +4,8 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <fcntl.h>
 #include <memory>
 #include <poll.h>
 #include <string>
@@ -16,6 +14,7 @@
 
 #include "HayesModem.h"
 #include "SerialLine.h"
+#include "SimProgram.h"
 
 namespace {
 
@@ -55,18 +54,6 @@ The program ends cleanly on SIGTERM or SIGINT and keeps serving when the program
 under test closes and reopens the port.
 )";
 
-int g_stop_write_fd = -1;
-
-void on_signal(int) {
-    const char byte = 1;
-    [[maybe_unused]] ssize_t n = write(g_stop_write_fd, &byte, 1);
-}
-
-int usage_error(const std::string& message) {
-    std::fprintf(stderr, "neva-modem-sim: %s\nTry 'neva-modem-sim --help'.\n", message.c_str());
-    return 2;
-}
-
 std::string printable(const std::string& bytes) {
     std::string out;
     for (unsigned char c : bytes) {
@@ -86,6 +73,9 @@ std::string printable(const std::string& bytes) {
 int main(int argc, char** argv) {
     using namespace neva::sim;
     using Clock = std::chrono::steady_clock;
+
+    SimProgram program("neva-modem-sim");
+    auto usage_error = [&](const std::string& message) { return program.usage_error(message); };
 
     HayesModem::Settings settings;
     std::string device, link;
@@ -136,28 +126,9 @@ int main(int argc, char** argv) {
     }
     if (!device.empty() && !link.empty()) return usage_error("--link applies to the pseudo-terminal only");
 
-    std::signal(SIGPIPE, SIG_IGN);
-    int stop_pipe[2];
-    if (pipe(stop_pipe) != 0) {
-        std::perror("neva-modem-sim: pipe");
-        return 1;
-    }
-    fcntl(stop_pipe[1], F_SETFL, O_NONBLOCK);
-    g_stop_write_fd = stop_pipe[1];
-    struct sigaction sa {};
-    sa.sa_handler = on_signal;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGTERM, &sa, nullptr);
-    sigaction(SIGINT, &sa, nullptr);
-
-    std::string error;
-    std::unique_ptr<SerialLine> line = device.empty()
-                                           ? SerialLine::open_pseudo_terminal(error)
-                                           : SerialLine::open_device(device, static_cast<unsigned>(baud), error);
-    if (!line || (!link.empty() && !line->make_link(link, error))) {
-        std::fprintf(stderr, "neva-modem-sim: %s\n", error.c_str());
-        return 1;
-    }
+    if (!program.catch_stop_signals()) return 1;
+    std::unique_ptr<SerialLine> line = program.open_line(device, static_cast<unsigned>(baud), link);
+    if (!line) return 1;
 
     HayesModem modem(settings, Clock::now());
     std::printf("%s\n", line->path().c_str());
@@ -180,7 +151,7 @@ int main(int argc, char** argv) {
             const auto wait = std::chrono::ceil<std::chrono::milliseconds>(*deadline - Clock::now()).count();
             timeout_ms = static_cast<int>(wait < 0 ? 0 : wait);
         }
-        pollfd fds[3] = {{stop_pipe[0], POLLIN, 0}, {line->watch_fd(), POLLIN, 0}, {line->fd(), POLLIN, 0}};
+        pollfd fds[3] = {{program.stop_fd(), POLLIN, 0}, {line->watch_fd(), POLLIN, 0}, {line->fd(), POLLIN, 0}};
         const nfds_t count = line->peer_present() ? 3 : 2;
         const int ready = poll(fds, count, timeout_ms);
         if (ready < 0 && errno != EINTR) break;

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <memory>
 #include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,6 +18,7 @@
 #include "RelayModel.h"
 #include "SerialLine.h"
 #include "SerialProxy.h"
+#include "SimProgram.h"
 
 namespace {
 
@@ -67,13 +67,6 @@ The program ends cleanly on SIGTERM or SIGINT. It keeps serving when the program
 under test closes and reopens the port.
 )";
 
-int g_stop_write_fd = -1;
-
-void on_signal(int) {
-    const char byte = 1;
-    [[maybe_unused]] ssize_t n = write(g_stop_write_fd, &byte, 1);
-}
-
 bool parse_unsigned(const char* text, unsigned long max, unsigned long& out) {
     if (!text || !*text) return false;
     char* end = nullptr;
@@ -99,15 +92,13 @@ bool parse_id(const char* text, std::array<std::uint16_t, 3>& id) {
     return true;
 }
 
-int usage_error(const std::string& message) {
-    std::fprintf(stderr, "neva-relay-sim: %s\nTry 'neva-relay-sim --help'.\n", message.c_str());
-    return 2;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace neva::sim;
+
+    SimProgram program("neva-relay-sim");
+    auto usage_error = [&](const std::string& message) { return program.usage_error(message); };
 
     RelaySettings settings;
     LineFaults faults;
@@ -171,45 +162,22 @@ int main(int argc, char** argv) {
     }
     if (!device.empty() && !link.empty()) return usage_error("--link applies to the pseudo-terminal only");
 
-    std::signal(SIGPIPE, SIG_IGN);
-    int stop_pipe[2];
     int answer_pipe[2];
-    if (pipe(stop_pipe) != 0 || pipe(answer_pipe) != 0) {
+    if (!program.catch_stop_signals()) return 1;
+    if (pipe(answer_pipe) != 0) {
         std::perror("neva-relay-sim: pipe");
         return 1;
     }
-    fcntl(stop_pipe[1], F_SETFL, O_NONBLOCK);
-    g_stop_write_fd = stop_pipe[1];
-    struct sigaction sa {};
-    sa.sa_handler = on_signal;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGTERM, &sa, nullptr);
-    sigaction(SIGINT, &sa, nullptr);
+
+    // A real line paces itself; the pseudo-terminal is paced by the proxy.
+    if (device.empty()) faults.pace_baud = static_cast<unsigned>(baud);
+    std::unique_ptr<SerialLine> outer = program.open_line(device, baud ? static_cast<unsigned>(baud) : 9600, link);
+    if (!outer) return 1;
 
     std::string error;
-    std::unique_ptr<SerialLine> outer;
-    if (device.empty()) {
-        outer = SerialLine::open_pseudo_terminal(error);
-        faults.pace_baud = static_cast<unsigned>(baud);
-    } else {
-        // A real line paces itself.
-        outer = SerialLine::open_device(device, baud ? static_cast<unsigned>(baud) : 9600, error);
-    }
-    if (!outer) {
-        std::fprintf(stderr, "neva-relay-sim: %s\n", error.c_str());
-        return 1;
-    }
-    if (!link.empty() && !outer->make_link(link, error)) {
-        std::fprintf(stderr, "neva-relay-sim: %s\n", error.c_str());
-        return 1;
-    }
-
     std::string inner_path;
     const int inner_master = SerialLine::create_raw_pty(inner_path, error);
-    if (inner_master < 0) {
-        std::fprintf(stderr, "neva-relay-sim: %s\n", error.c_str());
-        return 1;
-    }
+    if (inner_master < 0) return program.fail(error);
     // Held open for the whole run, so the inner line never hangs up under libmodbus.
     const int inner_slave_keeper = open(inner_path.c_str(), O_RDWR | O_NOCTTY);
 
@@ -220,10 +188,7 @@ int main(int argc, char** argv) {
     RelayModel model(settings, timegm(&local), std::chrono::steady_clock::now());
 
     ModbusSlave slave(model, static_cast<int>(address), !quiet);
-    if (!slave.open(inner_path, error)) {
-        std::fprintf(stderr, "neva-relay-sim: %s\n", error.c_str());
-        return 1;
-    }
+    if (!slave.open(inner_path, error)) return program.fail(error);
 
     std::atomic<bool> stop{false};
     LineBarrier barrier;
@@ -234,7 +199,7 @@ int main(int argc, char** argv) {
     if (!quiet)
         std::fprintf(stderr, "neva-relay-sim: relay at address %lu on %s\n", address, outer->path().c_str());
 
-    SerialProxy proxy(*outer, inner_master, inner_slave_keeper, answer_pipe[0], stop_pipe[0], barrier, faults,
+    SerialProxy proxy(*outer, inner_master, inner_slave_keeper, answer_pipe[0], program.stop_fd(), barrier, faults,
                       !quiet);
     const bool clean = proxy.run();
 
@@ -243,9 +208,6 @@ int main(int argc, char** argv) {
     if (inner_slave_keeper >= 0) close(inner_slave_keeper);
     close(inner_master);
     outer.reset();  // removes the link
-    if (!clean) {
-        std::fprintf(stderr, "neva-relay-sim: the line failed\n");
-        return 1;
-    }
+    if (!clean) return program.fail("the line failed");
     return 0;
 }
