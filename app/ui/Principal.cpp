@@ -553,7 +553,11 @@ void Principal::imprimir_paginas(const std::vector<Pagina>& paginas) {
 void Principal::P_Setpoints_Click() {
     auto& st = ctx_.state();
     habilitar(false);
-    if (st.En_Linea) ctx_.link().Encolar_Proceso(0, 3);
+    // The setpoint pages print the stored image, which the link keeps equal to the
+    // relay's blocks. No request is queued for the print: the request code the print
+    // once queued sends nothing, so it could only time out and count towards a
+    // communication error.
+    (void)st;
     if (espera_impresion_ms > 0) {
         QEventLoop espera;
         QTimer::singleShot(espera_impresion_ms, &espera, &QEventLoop::quit);
