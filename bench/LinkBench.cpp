@@ -24,8 +24,8 @@
 
 #include "BenchMessages.h"
 #include "RecordingPort.h"
-#include "RelaySimProcess.h"
 #include "RunUntil.h"
+#include "SimProcess.h"
 #include "image/RegisterImages.h"
 #include "link/LinkController.h"
 #include "platform/QtClock.h"
@@ -77,7 +77,7 @@ struct Result {
 Result run_one(int baud, double window_s, const QString& sim_program) {
     Result r;
     r.baud = baud;
-    neva::e2e::RelaySimProcess sim(sim_program);
+    neva::testsupport::SimProcess sim(sim_program.isEmpty() ? neva::testsupport::SimProcess::relay_program() : sim_program);
     if (!sim.start({"--quiet", "--event-every", "0", "--events", "20", "--baud", QString::number(baud)})) {
         r.failure = sim.error().toStdString();
         return r;
@@ -108,7 +108,7 @@ Result run_one(int baud, double window_s, const QString& sim_program) {
     }
     // (b) The first cyclic status read is dispatched right after the last event
     // window answer has been processed: channel 0 is empty from then on.
-    if (!neva::e2e::run_until([&] { return first_status() >= 0 || state.Error_Comunicacion; }, 120000) ||
+    if (!neva::testsupport::run_until([&] { return first_status() >= 0 || state.Error_Comunicacion; }, 120000) ||
         state.Error_Comunicacion) {
         r.failure = "the connect sequence did not complete";
         return r;
@@ -130,7 +130,7 @@ Result run_one(int baud, double window_s, const QString& sim_program) {
 
     // (a) Status reads over the window.
     const auto t_start = line.written[fs].at;
-    neva::e2e::run_until(
+    neva::testsupport::run_until(
         [&] { return Seconds(RecordingPort::Clock::now() - t_start).count() >= window_s || state.Error_Comunicacion; },
         static_cast<int>(window_s * 1000) + 5000);
     link.Desconectar();

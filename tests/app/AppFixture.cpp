@@ -4,6 +4,11 @@
 #include <gtest/gtest.h>
 #include <iterator>
 
+#include <QDir>
+
+#include "startup/Arranque.h"
+#include "ui/Inicio.h"
+
 namespace neva::apptest {
 
 FakeApp::FakeApp() {
@@ -18,6 +23,14 @@ FakeApp::FakeApp() {
     ctx = std::make_unique<AppContext>(std::move(p), std::move(t), std::move(m), std::move(c));
 }
 
+void OfflineProgram::SetUp() {
+    ASSERT_TRUE(dir.isValid());
+    write_setpoint_file(Arranque::ruta_archivo_defecto(ruta()), pattern_image(1), "Default");
+    w = Inicio::Main(*app.ctx, "", {false, ruta()});
+}
+
+std::string OfflineProgram::ruta() const { return QDir::toNativeSeparators(dir.path()).toStdString(); }
+
 SetpointImage pattern_image(std::uint8_t seed) {
     SetpointImage img{};
     for (std::size_t i = 0; i < img.size(); ++i) img[i] = static_cast<std::uint8_t>(seed + i * 7);
@@ -30,6 +43,14 @@ void write_setpoint_file(const std::string& path, const SetpointImage& edicion, 
     writer.ctx->state().Nombre_Rele = nombre;
     writer.ctx->state().Version_Rele = "1.03";
     ASSERT_TRUE(writer.ctx->archivos().Guardar_Archivo(path, {}));
+}
+
+int queued(AppContext& ctx, int canal, int accion) {
+    auto& c = ctx.link().Colas();
+    int n = 0;
+    for (int i = 0; i < Proceso_Comunicacion::kSlots; ++i)
+        if (c.Cola_Estado[canal][i] == Proceso_Comunicacion::kPending && c.Cola_Accion[canal][i] == accion) ++n;
+    return n;
 }
 
 std::string read_file(const std::string& path) {

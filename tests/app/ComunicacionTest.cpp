@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,14 +8,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTemporaryDir>
 
 #include "AppFixture.h"
 #include "connection/Comunicacion.h"
 #include "connection/Propiedades.h"
 #include "link/NEVA200.h"
-#include "startup/Arranque.h"
-#include "ui/Inicio.h"
 #include "ui/Principal.h"
 
 using namespace neva;
@@ -24,22 +20,16 @@ using namespace neva::apptest;
 
 namespace {
 
-struct ComunicacionTest : ::testing::Test {
+struct ComunicacionTest : OfflineProgram {
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        write_setpoint_file(Arranque::ruta_archivo_defecto(ruta()), pattern_image(1), "Default");
-        w = Inicio::Main(*app.ctx, "", {false, ruta()});
+        ASSERT_NO_FATAL_FAILURE(OfflineProgram::SetUp());
         c = &w->comunicacion();
     }
-    std::string ruta() const { return QDir::toNativeSeparators(dir.path()).toStdString(); }
     void expect_save_question(MsgAnswer a) {
         app.msgs->expect_message("SetPoints Will be Lost, Do you want to save it?", "NEVA", MsgButtons::YesNoCancel,
                                  MsgIcon::Critical, a);
     }
 
-    QTemporaryDir dir;
-    FakeApp app;
-    std::unique_ptr<Principal> w;
     Comunicacion* c = nullptr;
 };
 

@@ -14,17 +14,6 @@
 
 namespace neva::apptest {
 
-void put_word(SetpointImage& img, const char* address, std::uint16_t v) {
-    const int p = Posicion_Setpoint(address);
-    img[p] = static_cast<std::uint8_t>(v >> 8);
-    img[p + 1] = static_cast<std::uint8_t>(v & 0xFF);
-}
-
-std::uint16_t word(const SetpointImage& img, const char* address) {
-    const int p = Posicion_Setpoint(address);
-    return static_cast<std::uint16_t>(img[p] << 8 | img[p + 1]);
-}
-
 bool same_block(const SetpointImage& a, const SetpointImage& b, int block) {
     const BlockBounds bb = block_bounds(block);
     return std::equal(a.begin() + bb.first, a.begin() + bb.last + 1, b.begin() + bb.first);

@@ -1,10 +1,10 @@
 #pragma once
-// Helpers of the setpoint page tests: registers of a setpoint image by address, and
-// the check that a page shows what the register map says it shows for an image.
+// Helpers of the setpoint page tests: the check that a page shows what the register map says it shows for an image.
 
 #include <cstdint>
 
 #include "image/RegisterImages.h"
+#include "testing/SetpointWords.h"
 
 namespace neva {
 class SetpointPage;
@@ -12,8 +12,8 @@ class SetpointPage;
 
 namespace neva::apptest {
 
-void put_word(SetpointImage& img, const char* address, std::uint16_t v);
-std::uint16_t word(const SetpointImage& img, const char* address);
+using neva::testing::put_word;
+using neva::testing::word;
 bool same_block(const SetpointImage& a, const SetpointImage& b, int block);
 
 // Every control of the page shows the text (or check state) the register map's view

@@ -7,7 +7,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -16,14 +15,10 @@
 
 #include "AppFixture.h"
 #include "SetpointPageChecks.h"
-#include "SimRelay.h"
+#include "SimulatorFixture.h"
 #include "controls/NumericEditorControl.h"
 #include "editors/NumericEntry.h"
 #include "image/Manejo_de_Datos.h"
-#include "platform/QtClock.h"
-#include "platform/QtSerialPort.h"
-#include "platform/QtTimerFactory.h"
-#include "ui/Inicio.h"
 #include "ui/Principal.h"
 #include "ui/SETPAGE6.h"
 #include "ui/SetpointPages.h"
@@ -33,27 +28,12 @@ using namespace neva::apptest;
 
 namespace {
 
-class PagesWithSimulator : public ::testing::Test {
+class PagesWithSimulator : public SimulatorFixture {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(sim.start({"--event-every", "0"})) << sim.error().toStdString();
-        qputenv("NEVA_COM1", sim.pty().toLocal8Bit());
-        qputenv("NEVA_MARKER_FILE", dir.filePath("marker").toLocal8Bit());
-        auto m = std::make_unique<neva::testing::ScriptedMessages>();
-        msgs = m.get();
-        ctx = std::make_unique<AppContext>(std::make_unique<QtSerialPort>(), std::make_unique<QtTimerFactory>(),
-                                           std::move(m), std::make_unique<QtClock>());
-        // Started with a command line: the program connects at once and reads both blocks.
-        w = Inicio::Main(*ctx, "9600,N,8,1 1 1", {false, QDir::toNativeSeparators(dir.path()).toStdString()});
+        start_relay({"--event-every", "0"});
+        start_program("9600,N,8,1 1 1");
         register_setpoint_pages(*w);
-    }
-    void TearDown() override {
-        w.reset();
-        ctx.reset();
-        sim.stop();
-        qunsetenv("NEVA_COM1");
-        qunsetenv("NEVA_MARKER_FILE");
     }
     RegisterImages& images() { return ctx->images(); }
     bool channel0_idle() {
@@ -70,12 +50,6 @@ protected:
         page->Command2->click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-
-    QTemporaryDir dir;
-    SimRelay sim;
-    neva::testing::ScriptedMessages* msgs = nullptr;
-    std::unique_ptr<AppContext> ctx;
-    std::unique_ptr<Principal> w;
 };
 
 }  // namespace

@@ -112,13 +112,7 @@ struct SetpointPages : ::testing::Test {
         page->Form_Load();
         return page;
     }
-    bool queued(int canal, int accion) {
-        auto& c = app.ctx->link().Colas();
-        for (int i = 0; i < Proceso_Comunicacion::kSlots; ++i)
-            if (c.Cola_Estado[canal][i] == Proceso_Comunicacion::kPending && c.Cola_Accion[canal][i] == accion)
-                return true;
-        return false;
-    }
+    bool queued(int canal, int accion) { return apptest::queued(*app.ctx, canal, accion) > 0; }
 
     QTemporaryDir dir;
     FakeApp app;

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
@@ -13,14 +12,10 @@
 #include <QTemporaryDir>
 
 #include "AppFixture.h"
-#include "SimRelay.h"
+#include "SimulatorFixture.h"
 #include "connection/Comunicacion.h"
 #include "controls/UserControl1.h"
-#include "platform/QtClock.h"
-#include "platform/QtSerialPort.h"
-#include "platform/QtTimerFactory.h"
 #include "startup/Arranque.h"
-#include "ui/Inicio.h"
 #include "ui/Principal.h"
 
 using namespace neva;
@@ -29,27 +24,12 @@ using U = UserControl1;
 
 namespace {
 
-class WithSimulator : public ::testing::Test {
+class WithSimulator : public SimulatorFixture {
 protected:
     void start(const QStringList& sim_args) {
-        ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(sim.start(sim_args)) << sim.error().toStdString();
-        qputenv("NEVA_COM1", sim.pty().toLocal8Bit());
-        qputenv("NEVA_MARKER_FILE", dir.filePath("marker").toLocal8Bit());
+        start_relay(sim_args);
         ASSERT_TRUE(QFile::copy(NEVA_DEFAULT_FILE, dir.filePath("Default.NEVA2")));
-        auto m = std::make_unique<neva::testing::ScriptedMessages>();
-        msgs = m.get();
-        ctx = std::make_unique<AppContext>(std::make_unique<QtSerialPort>(), std::make_unique<QtTimerFactory>(),
-                                           std::move(m), std::make_unique<QtClock>());
     }
-    void TearDown() override {
-        w.reset();
-        ctx.reset();
-        sim.stop();
-        qunsetenv("NEVA_COM1");
-        qunsetenv("NEVA_MARKER_FILE");
-    }
-    std::string ruta() const { return QDir::toNativeSeparators(dir.path()).toStdString(); }
     bool lamps(std::initializer_list<U::Indicador> lit) const {
         for (int i = 0; i < U::kIndicadores; ++i) {
             const auto ind = static_cast<U::Indicador>(i);
@@ -58,19 +38,13 @@ protected:
         }
         return true;
     }
-
-    QTemporaryDir dir;
-    SimRelay sim;
-    neva::testing::ScriptedMessages* msgs = nullptr;
-    std::unique_ptr<AppContext> ctx;
-    std::unique_ptr<Principal> w;
 };
 
 }  // namespace
 
 TEST_F(WithSimulator, OnAndOffFromTheConnectionDialog) {
     start({"--event-every", "0"});
-    w = Inicio::Main(*ctx, "", {false, ruta()});
+    start_program("");
     const SetpointImage factory = ctx->images().Imagen_Edicion;
     auto& st = ctx->state();
 
@@ -106,7 +80,7 @@ TEST_F(WithSimulator, OnAndOffFromTheConnectionDialog) {
 
 TEST_F(WithSimulator, RelayThatStopsAnsweringEndsInCommunicationErrorAndOff) {
     start({"--event-every", "0"});
-    w = Inicio::Main(*ctx, "9600,N,8,1 1 1", {false, ruta()});
+    start_program("9600,N,8,1 1 1");
     auto& st = ctx->state();
     ASSERT_TRUE(run_until([&] { return st.En_Linea && w->panel(6) == "Comunicating..."; }, 15000));
 
@@ -126,7 +100,7 @@ TEST_F(WithSimulator, RelayThatStopsAnsweringEndsInCommunicationErrorAndOff) {
 TEST_F(WithSimulator, StatusDisplayFollowsTheRelaysStatusBits) {
     // A lively relay: faults pick up, trip and open the breaker, which is closed again.
     start({"--event-every", "0.25", "--events", "0"});
-    w = Inicio::Main(*ctx, "9600,N,8,1 1 1", {false, ruta()});
+    start_program("9600,N,8,1 1 1");
     auto& st = ctx->state();
     ASSERT_TRUE(run_until([&] { return st.En_Linea; }, 15000));
 
@@ -155,11 +129,11 @@ TEST_F(WithSimulator, StatusDisplayFollowsTheRelaysStatusBits) {
 // command line, no help from the test.
 TEST(EndToEnd, ProgramStartedLikeTheRunScriptConnectsByItself) {
     QTemporaryDir dir;
-    SimRelay sim;
-    ASSERT_TRUE(sim.start({"--event-every", "0"}, true)) << sim.error().toStdString();
+    testsupport::SimProcess sim(testsupport::SimProcess::relay_program(), testsupport::SimProcess::ErrorOutput::Keep);
+    ASSERT_TRUE(sim.start({"--event-every", "0"})) << sim.error().toStdString();
     QProcess program;
     auto env = QProcessEnvironment::systemEnvironment();
-    env.insert("NEVA_COM1", sim.pty());
+    env.insert("NEVA_COM1", sim.pty_path());
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("NEVA_MARKER_FILE", dir.filePath("marker"));
     program.setProcessEnvironment(env);
@@ -169,11 +143,11 @@ TEST(EndToEnd, ProgramStartedLikeTheRunScriptConnectsByItself) {
 
     // Identification, both setpoint blocks, then the status read over and over.
     const QRegularExpression status_read("request slave 1 function 04 0203");
-    auto status_reads = [&] { return sim.log().count(status_read); };
-    EXPECT_TRUE(run_until([&] { return status_reads() >= 10; }, 30000)) << sim.log().toStdString();
-    EXPECT_TRUE(sim.log().contains("request slave 1 function 04 0000"));
-    EXPECT_TRUE(sim.log().contains("request slave 1 function 03 0100"));
-    EXPECT_TRUE(sim.log().contains("request slave 1 function 03 0180"));
+    auto log = [&] { return QString::fromLocal8Bit(sim.error_output()); };
+    EXPECT_TRUE(run_until([&] { return log().count(status_read) >= 10; }, 30000)) << log().toStdString();
+    EXPECT_TRUE(log().contains("request slave 1 function 04 0000"));
+    EXPECT_TRUE(log().contains("request slave 1 function 03 0100"));
+    EXPECT_TRUE(log().contains("request slave 1 function 03 0180"));
     EXPECT_EQ(read_file(dir.filePath("marker").toStdString()), std::string("\x01\x00", 2));
     EXPECT_EQ(program.state(), QProcess::Running);
 

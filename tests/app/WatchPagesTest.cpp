@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QDateEdit>
 #include <QGroupBox>
@@ -14,19 +13,16 @@
 #include <QPointer>
 #include <QPrinter>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimeEdit>
 #include <QTreeWidget>
 
 #include "AppFixture.h"
 #include "link/NEVA200.h"
-#include "startup/Arranque.h"
 #include "ui/AVPAGE1.h"
 #include "ui/AVPAGE2.h"
 #include "ui/AVPAGE4.h"
 #include "ui/AVPAGE5.h"
 #include "ui/DateTimeConfig.h"
-#include "ui/Inicio.h"
 #include "ui/Principal.h"
 
 using namespace neva;
@@ -34,25 +30,16 @@ using namespace neva::apptest;
 
 namespace {
 
-struct WatchPagesTest : ::testing::Test {
+struct WatchPagesTest : OfflineProgram {
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        write_setpoint_file(Arranque::ruta_archivo_defecto(ruta()), pattern_image(1), "Default");
-        w = Inicio::Main(*app.ctx, "", {false, ruta()});
+        ASSERT_NO_FATAL_FAILURE(OfflineProgram::SetUp());
         w->terminar = [] {};
     }
-    std::string ruta() const { return QDir::toNativeSeparators(dir.path()).toStdString(); }
 
     SharedState& st() { return app.ctx->state(); }
     NEVA200& neva() { return app.ctx->NEVA(); }
     // Pending requests of an action on a channel.
-    int queued(int canal, int accion) {
-        auto& c = app.ctx->link().Colas();
-        int n = 0;
-        for (int i = 0; i < Proceso_Comunicacion::kSlots; ++i)
-            if (c.Cola_Estado[canal][i] == Proceso_Comunicacion::kPending && c.Cola_Accion[canal][i] == accion) ++n;
-        return n;
-    }
+    int queued(int canal, int accion) { return apptest::queued(*app.ctx, canal, accion); }
     // Pending actions of channel 0 in slot order (the order they go out).
     std::vector<int> channel0() {
         auto& c = app.ctx->link().Colas();
@@ -78,6 +65,20 @@ struct WatchPagesTest : ::testing::Test {
     }
     static neva::testing::FakeTimer& fake(Timer& t) { return static_cast<neva::testing::FakeTimer&>(t); }
     static void process_deletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    // While communicating a page closes at its next tick, so that no poll is cut in half.
+    template <class Page>
+    void expect_closes_at_next_tick(QPointer<Page>& page) {
+        process_deletes();
+        ASSERT_TRUE(page);
+        fake(page->Timer1()).fire();
+        expect_closed(page);
+    }
+    template <class Page>
+    void expect_closed(QPointer<Page>& page) {
+        process_deletes();
+        EXPECT_FALSE(page);
+        EXPECT_TRUE(w->habilitada());
+    }
     static std::vector<QString> texts(const std::vector<QLabel*>& labels) {
         std::vector<QString> r;
         for (auto* l : labels) r.push_back(l ? l->text() : QString("-"));
@@ -87,10 +88,6 @@ struct WatchPagesTest : ::testing::Test {
     static std::string event(int n, const char* text, const char* when = "05/03/03 10:20:30 AM") {
         return " " + std::to_string(n) + "," + text + "," + when;
     }
-
-    QTemporaryDir dir;
-    FakeApp app;
-    std::unique_ptr<Principal> w;
 };
 
 }  // namespace
@@ -131,9 +128,7 @@ TEST_F(WatchPagesTest, MeteringPagePollsRangesCurrentsAndClosesAtTheNextTick) {
     ASSERT_TRUE(page);
     EXPECT_FALSE(w->habilitada());
     fake(page->Timer1()).fire();
-    process_deletes();
-    EXPECT_FALSE(page);
-    EXPECT_TRUE(w->habilitada());
+    expect_closed(page);
 }
 
 TEST_F(WatchPagesTest, PagesLoadedForAPrintOnlyShowAndPollingStopsOffline) {
@@ -173,9 +168,7 @@ TEST_F(WatchPagesTest, PagesLoadedForAPrintOnlyShowAndPollingStopsOffline) {
     EXPECT_EQ(page->LblMed[2]->text(), "1.23");
     // With no tick coming, OK closes at once.
     page->Okey->click();
-    process_deletes();
-    EXPECT_FALSE(page);
-    EXPECT_TRUE(w->habilitada());
+    expect_closed(page);
 }
 
 TEST_F(WatchPagesTest, MaintenancePageShowsCountersAndClearsOnlyWhenCommunicating) {
@@ -201,9 +194,7 @@ TEST_F(WatchPagesTest, MaintenancePageShowsCountersAndClearsOnlyWhenCommunicatin
     app.msgs->verify();
     EXPECT_TRUE(channel0().empty());
     page->Okey->click();
-    process_deletes();
-    EXPECT_FALSE(page);
-    EXPECT_TRUE(w->habilitada());
+    expect_closed(page);
 
     // Communicating: the question; No sends nothing, Yes queues the clear command.
     st().En_Linea = true;
@@ -226,12 +217,7 @@ TEST_F(WatchPagesTest, MaintenancePageShowsCountersAndClearsOnlyWhenCommunicatin
 
     // The close box is OK too: the page goes at the next tick.
     page->close();
-    process_deletes();
-    ASSERT_TRUE(page);
-    fake(page->Timer1()).fire();
-    process_deletes();
-    EXPECT_FALSE(page);
-    EXPECT_TRUE(w->habilitada());
+    expect_closes_at_next_tick(page);
 }
 
 TEST_F(WatchPagesTest, EventListFollowsTheLinkAndIsRebuiltOnlyWhenItChanges) {
@@ -311,12 +297,7 @@ TEST_F(WatchPagesTest, EventListFollowsTheLinkAndIsRebuiltOnlyWhenItChanges) {
     app.msgs->verify();
     EXPECT_EQ(queued(0, 13), 1);
     page->Okey->click();
-    process_deletes();
-    ASSERT_TRUE(page);
-    fake(page->Timer1()).fire();
-    process_deletes();
-    EXPECT_FALSE(page);
-    EXPECT_TRUE(w->habilitada());
+    expect_closes_at_next_tick(page);
 }
 
 TEST_F(WatchPagesTest, OfflineEventListShowsTheLoadedFilesEvents) {
@@ -332,9 +313,7 @@ TEST_F(WatchPagesTest, OfflineEventListShowsTheLoadedFilesEvents) {
     app.msgs->verify();
     EXPECT_TRUE(channel0().empty());
     page->Okey->click();
-    process_deletes();
-    EXPECT_FALSE(page);
-    EXPECT_TRUE(w->habilitada());
+    expect_closed(page);
 
     // Events saved with the file, numbers as numbers; a text without a comma is
     // skipped, and a record that comes round to its first event again ends the list.
@@ -375,9 +354,7 @@ TEST_F(WatchPagesTest, DateAndTimePageReadsAndSetsTheRelayClock) {
     app.msgs->verify();
     EXPECT_TRUE(channel0().empty());
     page->Okey->click();
-    process_deletes();
-    EXPECT_FALSE(page);
-    EXPECT_TRUE(w->habilitada());
+    expect_closed(page);
 
     // Communicating: the clock is read at load and on every tick.
     st().En_Linea = true;
@@ -415,9 +392,7 @@ TEST_F(WatchPagesTest, DateAndTimePageReadsAndSetsTheRelayClock) {
     ASSERT_TRUE(page);
     EXPECT_TRUE(page->cierre_pedido());
     fake(page->Timer1()).fire();
-    process_deletes();
-    EXPECT_FALSE(page);
-    EXPECT_TRUE(w->habilitada());
+    expect_closed(page);
 }
 
 TEST_F(WatchPagesTest, ActualValuesPrintShowsTheLinksValues) {

@@ -19,18 +19,14 @@
 #include <set>
 
 #include "AppFixture.h"
-#include "SimRelay.h"
+#include "SimulatorFixture.h"
 #include "image/ModAutoRango.h"
 #include "link/NEVA200.h"
-#include "platform/QtClock.h"
-#include "platform/QtSerialPort.h"
-#include "platform/QtTimerFactory.h"
 #include "ui/AVPAGE1.h"
 #include "ui/AVPAGE2.h"
 #include "ui/AVPAGE4.h"
 #include "ui/AVPAGE5.h"
 #include "ui/DateTimeConfig.h"
-#include "ui/Inicio.h"
 #include "ui/Principal.h"
 
 using namespace neva;
@@ -38,28 +34,14 @@ using namespace neva::apptest;
 
 namespace {
 
-class WatchWithSimulator : public ::testing::Test {
+class WatchWithSimulator : public SimulatorFixture {
 protected:
     // Starts the simulator and the program connected to it from the command line.
     void start(const QStringList& sim_args) {
-        ASSERT_TRUE(dir.isValid());
-        ASSERT_TRUE(sim.start(sim_args)) << sim.error().toStdString();
-        qputenv("NEVA_COM1", sim.pty().toLocal8Bit());
-        qputenv("NEVA_MARKER_FILE", dir.filePath("marker").toLocal8Bit());
-        auto m = std::make_unique<neva::testing::ScriptedMessages>();
-        msgs = m.get();
-        ctx = std::make_unique<AppContext>(std::make_unique<QtSerialPort>(), std::make_unique<QtTimerFactory>(),
-                                           std::move(m), std::make_unique<QtClock>());
-        w = Inicio::Main(*ctx, "9600,N,8,1 1 1", {false, QDir::toNativeSeparators(dir.path()).toStdString()});
+        start_relay(sim_args);
+        start_program("9600,N,8,1 1 1");
         w->terminar = [] {};
         ASSERT_TRUE(run_until([&] { return ctx->state().En_Linea; }, 15000));
-    }
-    void TearDown() override {
-        w.reset();
-        ctx.reset();
-        sim.stop();
-        qunsetenv("NEVA_COM1");
-        qunsetenv("NEVA_MARKER_FILE");
     }
     template <class Page>
     Page* open(Pagina p) {
@@ -90,12 +72,6 @@ protected:
             if (n[i] != n[i - 1] - 1) return false;
         return true;
     }
-
-    QTemporaryDir dir;
-    SimRelay sim;
-    neva::testing::ScriptedMessages* msgs = nullptr;
-    std::unique_ptr<AppContext> ctx;
-    std::unique_ptr<Principal> w;
 };
 
 }  // namespace

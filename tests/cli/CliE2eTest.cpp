@@ -13,13 +13,13 @@
 #include <gtest/gtest.h>
 
 #include "CliFilesTestSupport.h"
-#include "RelaySimProcess.h"
+#include "SimProcess.h"
 #include "SetpointReport.h"
 
 namespace neva::cli {
 namespace {
 
-using e2e::RelaySimProcess;
+using testsupport::SimProcess;
 using testing::TempDir;
 
 struct Result {
@@ -62,8 +62,8 @@ QJsonObject json_of(const Result& r) {
 class CliE2eTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!QFileInfo(RelaySimProcess::default_program()).isExecutable())
-            GTEST_SKIP() << "relay simulator not built: " << RelaySimProcess::default_program().toStdString();
+        if (!QFileInfo(SimProcess::relay_program()).isExecutable())
+            GTEST_SKIP() << "relay simulator not built: " << SimProcess::relay_program().toStdString();
         ASSERT_TRUE(QFileInfo(cli_program()).isExecutable()) << cli_program().toStdString();
     }
 
@@ -82,7 +82,7 @@ protected:
     }
 
     TempDir dir;
-    RelaySimProcess sim;
+    SimProcess sim{SimProcess::relay_program()};
     QString port;
 };
 
@@ -126,7 +126,7 @@ TEST_F(CliE2eTest, ReadThenShowGivesTheRelaysSetpointsEventsAndMetering) {
         EXPECT_TRUE(s.value("raw").isDouble());
         // Every row shows as its page does: the file's raw value, decoded again.
         if (s.value("register").toString() == "0102") {
-            EXPECT_EQ(s.value("raw").toInt(), testing::get_register(rec.setpoints, "0102"));
+            EXPECT_EQ(s.value("raw").toInt(), testing::word(rec.setpoints, "0102"));
         }
     }
 
@@ -167,8 +167,8 @@ TEST_F(CliE2eTest, WriteIsReadBackAndDiffShowsWhatChanged) {
     const SetpointImage old = testing::read_record(before.toStdString()).setpoints;
 
     // Two setpoints of different blocks to new values on their grids.
-    const std::uint16_t ct = testing::get_register(old, "0102") == 500 ? 600 : 500;
-    const std::uint16_t delay = testing::get_register(old, "0184") == 250 ? 350 : 250;
+    const std::uint16_t ct = testing::word(old, "0102") == 500 ? 600 : 500;
+    const std::uint16_t delay = testing::word(old, "0184") == 250 ? 350 : 250;
     testing::write_modified_copy(before.toStdString(), wanted.toStdString(), {{"0102", ct}, {"0184", delay}});
 
     Result r = run_cli(QStringList{QStringLiteral("write"), wanted} + line());

@@ -62,21 +62,10 @@ SetpointImage factory_setpoints() {
 #endif
 }
 
-void set_register(SetpointImage& image, const char* address, std::uint16_t value) {
-    const int pos = Posicion_Setpoint(address);
-    image[pos] = static_cast<std::uint8_t>(value >> 8);
-    image[pos + 1] = static_cast<std::uint8_t>(value & 0xFF);
-}
-
-std::uint16_t get_register(const SetpointImage& image, const char* address) {
-    const int pos = Posicion_Setpoint(address);
-    return static_cast<std::uint16_t>(image[pos] * 256 + image[pos + 1]);
-}
-
 void write_modified_copy(const std::string& from, const std::string& to,
                          std::initializer_list<std::pair<const char*, std::uint16_t>> changes) {
     Registro_Archivo rec = read_record(from);
-    for (const auto& [address, value] : changes) set_register(rec.setpoints, address, value);
+    for (const auto& [address, value] : changes) put_word(rec.setpoints, address, value);
     const RecordBytes bytes = rec.encode();
     std::ofstream out(to, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));

@@ -9,6 +9,7 @@
 
 #include "files/Registro_Archivo.h"
 #include "image/RegisterImages.h"
+#include "testing/SetpointWords.h"
 
 namespace neva::cli::testing {
 
@@ -39,9 +40,8 @@ Registro_Archivo read_record(const std::string& path);
 // The factory setpoint file the build writes beside the program.
 SetpointImage factory_setpoints();
 
-// Register value, high byte first, at its setpoint position.
-void set_register(SetpointImage& image, const char* address, std::uint16_t value);
-std::uint16_t get_register(const SetpointImage& image, const char* address);
+using neva::testing::put_word;
+using neva::testing::word;
 // A copy of the file at `from` with registers changed, saved to `to`.
 void write_modified_copy(const std::string& from, const std::string& to,
                          std::initializer_list<std::pair<const char*, std::uint16_t>> changes);

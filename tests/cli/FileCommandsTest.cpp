@@ -122,11 +122,11 @@ TEST(FileCommandsTest, DiffListsOnlyTheSetpointsThatDiffer) {
     EXPECT_EQ(r.out, "");
 
     SetpointImage changed = factory;
-    testing::set_register(changed, "0184", 250);  // phase timed delay 1.00 -> 2.50 s
-    testing::set_register(changed, "0101", testing::get_register(factory, "0101") | 0x0100);  // breaker type
+    testing::put_word(changed, "0184", 250);  // phase timed delay 1.00 -> 2.50 s
+    testing::put_word(changed, "0101", testing::word(factory, "0101") | 0x0100);  // breaker type
     // Bits and registers no setpoint owns are no difference: 0101 bit 15, 011B.
-    testing::set_register(changed, "0101", testing::get_register(changed, "0101") | 0x8000);
-    testing::set_register(changed, "011B", 0x1234);
+    testing::put_word(changed, "0101", testing::word(changed, "0101") | 0x8000);
+    testing::put_word(changed, "011B", 0x1234);
     testing::write_setpoint_file(c, changed);
 
     r = run(run_diff, {a, c});
@@ -150,10 +150,10 @@ TEST(FileCommandsTest, ChecksNameEverySetpointOutsideItsLimitsOrStep) {
     EXPECT_TRUE(check_setpoints(map, factory).empty());
 
     SetpointImage bad = factory;
-    testing::set_register(bad, "0102", 3);    // phase CT below 5
-    testing::set_register(bad, "0187", 15);   // instantaneous delay between steps of 10
-    testing::set_register(bad, "0182", 13);   // a 14th curve that does not exist
-    testing::set_register(bad, "0195", 100);  // on the grid: fine
+    testing::put_word(bad, "0102", 3);    // phase CT below 5
+    testing::put_word(bad, "0187", 15);   // instantaneous delay between steps of 10
+    testing::put_word(bad, "0182", 13);   // a 14th curve that does not exist
+    testing::put_word(bad, "0195", 100);  // on the grid: fine
     const auto problems = check_setpoints(map, bad);
     ASSERT_EQ(problems.size(), 3u);
     EXPECT_EQ(setpoint_name(*problems[0].entry, problems[0].caption),

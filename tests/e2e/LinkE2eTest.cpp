@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "RecordingPort.h"
-#include "RelaySimProcess.h"
+#include "SimProcess.h"
 #include "RunUntil.h"
 #include "image/RegisterImages.h"
 #include "link/LinkController.h"
@@ -26,9 +26,9 @@ namespace neva {
 namespace {
 
 using e2e::RecordingPort;
-using e2e::RelaySimProcess;
-using e2e::run_for;
-using e2e::run_until;
+using testsupport::SimProcess;
+using testsupport::run_for;
+using testsupport::run_until;
 
 std::string join(const std::vector<int>& v) {
     std::string out;
@@ -41,8 +41,8 @@ constexpr int kWaitMs = 20000;  // the silent relay needs five two-second time-o
 class LinkE2eTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!QFileInfo(RelaySimProcess::default_program()).isExecutable())
-            GTEST_SKIP() << "relay simulator not built: " << RelaySimProcess::default_program().toStdString();
+        if (!QFileInfo(SimProcess::relay_program()).isExecutable())
+            GTEST_SKIP() << "relay simulator not built: " << SimProcess::relay_program().toStdString();
     }
 
     void TearDown() override {
@@ -94,7 +94,7 @@ protected:
             << " online " << state.En_Linea << " error " << state.Error_Comunicacion;
     }
 
-    RelaySimProcess sim;  // destroyed last: the program lets go of the line first
+    SimProcess sim{SimProcess::relay_program()};  // destroyed last: the program lets go of the line first
     SharedState state;
     RegisterImages images;
     QtTimerFactory timers;

@@ -18,8 +18,8 @@
 namespace neva {
 namespace {
 
-using e2e::run_for;
-using e2e::run_until;
+using testsupport::run_for;
+using testsupport::run_until;
 
 // The master side of a pseudo-terminal; the port under test opens the slave.
 class PtyMaster {
@@ -59,6 +59,24 @@ struct EventLog {
         port.on_event = [this](SerialPort::Event e) { (e == SerialPort::Event::Receive ? receive : send)++; };
         port.on_lost = [this] { ++lost; };
     }
+};
+
+// The port open on COM7, the pseudo-terminal's slave side.
+class QtSerialPortOpen : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pty.ok());
+        qputenv("NEVA_COM7", pty.slave());
+        log.attach(port);
+        port.set_port_number(7);
+        port.set_settings("9600,N,8,1");
+        ASSERT_TRUE(port.open()) << port.last_error().toStdString();
+    }
+    void TearDown() override { qunsetenv("NEVA_COM7"); }
+
+    PtyMaster pty;
+    QtSerialPort port;
+    EventLog log;
 };
 
 TEST(QtSerialPortTest, NamesSettingsAndFailuresWithoutThrowing) {
@@ -106,16 +124,7 @@ TEST(QtSerialPortTest, NamesSettingsAndFailuresWithoutThrowing) {
     qunsetenv("NEVA_COM8");
 }
 
-TEST(QtSerialPortTest, ReceiveThresholdFiresOnceWhenTheAnswerIsComplete) {
-    PtyMaster pty;
-    ASSERT_TRUE(pty.ok());
-    qputenv("NEVA_COM7", pty.slave());
-    QtSerialPort port;
-    EventLog log;
-    log.attach(port);
-    port.set_port_number(7);
-    port.set_settings("9600,N,8,1");
-    ASSERT_TRUE(port.open()) << port.last_error().toStdString();
+TEST_F(QtSerialPortOpen, ReceiveThresholdFiresOnceWhenTheAnswerIsComplete) {
 
     port.set_receive_threshold(8);
     pty.send(QByteArray("\x01\x04\x02", 3));
@@ -153,15 +162,7 @@ TEST(QtSerialPortTest, ReceiveThresholdFiresOnceWhenTheAnswerIsComplete) {
     qunsetenv("NEVA_COM7");
 }
 
-TEST(QtSerialPortTest, SendThresholdFiresWhenTheFrameHasLeft) {
-    PtyMaster pty;
-    ASSERT_TRUE(pty.ok());
-    qputenv("NEVA_COM7", pty.slave());
-    QtSerialPort port;
-    EventLog log;
-    log.attach(port);
-    port.set_port_number(7);
-    ASSERT_TRUE(port.open()) << port.last_error().toStdString();
+TEST_F(QtSerialPortOpen, SendThresholdFiresWhenTheFrameHasLeft) {
 
     port.set_send_threshold(8);
     const std::vector<std::uint8_t> frame{1, 4, 2, 3, 0, 6, 0x81, 0xB0};
@@ -184,15 +185,7 @@ TEST(QtSerialPortTest, SendThresholdFiresWhenTheFrameHasLeft) {
     qunsetenv("NEVA_COM7");
 }
 
-TEST(QtSerialPortTest, DeviceGoneClosesThePortAndReportsOnce) {
-    PtyMaster pty;
-    ASSERT_TRUE(pty.ok());
-    qputenv("NEVA_COM7", pty.slave());
-    QtSerialPort port;
-    EventLog log;
-    log.attach(port);
-    port.set_port_number(7);
-    ASSERT_TRUE(port.open()) << port.last_error().toStdString();
+TEST_F(QtSerialPortOpen, DeviceGoneClosesThePortAndReportsOnce) {
     port.set_receive_threshold(8);
     pty.send(QByteArray(3, '\x01'));
     ASSERT_TRUE(run_until([&] { return port.bytes_waiting() == 3; }, 5000));

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -15,7 +16,7 @@
 #include <iterator>
 #include <memory>
 
-#include "ModemSimProcess.h"
+#include "SimProcess.h"
 #include "modem/Lectura_Escritura.h"
 #include "platform/QtClock.h"
 #include "platform/QtSerialPort.h"
@@ -25,6 +26,7 @@ namespace neva::modemtest {
 namespace {
 
 using neva::testing::ScriptedMessages;
+using testsupport::SimProcess;
 
 const std::string kSecond = "ATE0 V0 S0=2 &W1 &Y1\r";
 const std::string kPreamble = "ATV1E0\r+++ATH\rAT&F\rAT&K0N1\r";
@@ -84,6 +86,25 @@ protected:
         EXPECT_EQ(port.device().toStdString(), link_line.path());
     }
 
+    // Every byte the modem has received from the computer so far, in order, from
+    // the simulator's log lines "neva-modem-sim: received <bytes>" (CR and LF
+    // written as <CR> and <LF>); waits (bounded) until the bytes end with `tail`.
+    std::string received(const std::string& tail) {
+        QElapsedTimer elapsed;
+        elapsed.start();
+        for (;;) {
+            std::string bytes;
+            const QByteArray marker = "neva-modem-sim: received ";
+            for (const QByteArray& line : sim.error_output(50).split('\n')) {
+                if (!line.startsWith(marker)) continue;
+                QByteArray text = line.mid(marker.size());
+                text.replace("<CR>", "\r").replace("<LF>", "\n");
+                bytes += text.toStdString();
+            }
+            if (bytes.ends_with(tail) || elapsed.elapsed() >= 3000 || !sim.running()) return bytes;
+        }
+    }
+
     std::string at_file() const {
         std::ifstream in(folder.filePath("AT").toStdString(), std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -96,7 +117,7 @@ protected:
     QtClock clock;
     ScriptedMessages messages;
     std::unique_ptr<Lectura_Escritura> modem;
-    ModemSimProcess sim;
+    SimProcess sim{SimProcess::modem_program(), SimProcess::ErrorOutput::Keep};
 };
 
 class ModemSimDefault : public ModemSim {};
@@ -107,7 +128,7 @@ TEST_F(ModemSimDefault, AcceptedInNumericForm) {
     messages.expect_message("Please Connect the Modem to COM1", MsgAnswer::Ok);
     messages.expect_message("Modem Has Been Programed");
     modem->Modem_Click(Lectura_Escritura::kDefaultString, 3, 0, "COM1");
-    EXPECT_EQ(sim.received("AT&F\r" + kSecond), "AT&F\r" + kSecond);
+    EXPECT_EQ(received("AT&F\r" + kSecond), "AT&F\r" + kSecond);
     expect_link_port_back();
     EXPECT_TRUE(state.Modo_Modem);
     EXPECT_EQ(state.Puerto_Com, 5);
@@ -119,7 +140,7 @@ TEST_F(ModemSimDefault, RefusedWithNumericFourShowsNothing) {
     ASSERT_NO_FATAL_FAILURE(start_modem({"--refuse", "&W"}));
     messages.expect_message("Please Connect the Modem to COM1", MsgAnswer::Ok);
     modem->Modem_Click(Lectura_Escritura::kDefaultString, 3, 0, "COM1");
-    EXPECT_EQ(sim.received("AT&F\r" + kSecond), "AT&F\r" + kSecond);
+    EXPECT_EQ(received("AT&F\r" + kSecond), "AT&F\r" + kSecond);
     expect_link_port_back();
     EXPECT_TRUE(state.Modo_Modem);
 }
@@ -151,7 +172,7 @@ TEST_F(ModemSimPersonal, AcceptedStringIsKeptForTheNextRun) {
     messages.expect_message("Modem Has Been Programed");
     modem->Modem_Click(Lectura_Escritura::kPersonalString, 3, 0, "COM1");
     EXPECT_TRUE(state.Modem_Programado);
-    EXPECT_EQ(sim.received(kPreamble + "AT S0=1\r"), kPreamble + "AT S0=1\r");
+    EXPECT_EQ(received(kPreamble + "AT S0=1\r"), kPreamble + "AT S0=1\r");
     EXPECT_EQ(at_file(), "AT S0=1" + std::string(93, ' '));
     expect_link_port_back();
 
@@ -171,7 +192,7 @@ TEST_F(ModemSimPersonal, ErrorAnswerAndEmptyString) {
     messages.expect_message("Modem doesn't response");
     modem->Modem_Click(Lectura_Escritura::kPersonalString, 3, 0, "COM1");
     EXPECT_FALSE(state.Modem_Programado);
-    EXPECT_EQ(sim.received(kPreamble + "AT&Q5\r"), kPreamble + "AT&Q5\r");
+    EXPECT_EQ(received(kPreamble + "AT&Q5\r"), kPreamble + "AT&Q5\r");
     EXPECT_EQ(at_file(), "AT&Q5" + std::string(95, ' '));
     expect_link_port_back();
 
@@ -183,7 +204,7 @@ TEST_F(ModemSimPersonal, ErrorAnswerAndEmptyString) {
     EXPECT_FALSE(state.Modem_Programado);
     // A lone CR was the last thing sent.
     const std::string all = kPreamble + "AT&Q5\r" + kPreamble + "\r";
-    EXPECT_EQ(sim.received(all), all);
+    EXPECT_EQ(received(all), all);
     EXPECT_EQ(at_file(), before);
     expect_link_port_back();
 }

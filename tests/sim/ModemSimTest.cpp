@@ -10,10 +10,12 @@
 #include <thread>
 #include <unistd.h>
 
-#include "SimProcess.h"
+#include "PosixSimProcess.h"
 
 namespace neva::simtest {
 namespace {
+
+using testsupport::PosixSimProcess;
 
 const std::string kModem = NEVA_MODEM_SIM_PATH;
 
@@ -54,17 +56,16 @@ private:
     int fd_ = -1;
 };
 
+// The command interpreter's answers are HayesModem's (HayesModemTest); here the
+// program carries them over its pseudo-terminal, with real guard times.
 TEST(ModemSim, RepliesEchoNumericModeErrorAndEscape) {
-    SimProcess sim(kModem, {"--quiet"});
+    PosixSimProcess sim(kModem, {"--quiet"});
     ASSERT_TRUE(sim.started());
     RawPort port(sim.path());
     ASSERT_TRUE(port.ok());
     EXPECT_EQ(port.command("AT&F\r", "OK\r\n"), "AT&F\r\r\nOK\r\n");
     EXPECT_EQ(port.command("ATE0 V0 S0=2 &W1 &Y1\r", "0\r"), "ATE0 V0 S0=2 &W1 &Y1\r0\r");
-    EXPECT_EQ(port.command("ATJ\r", "4\r"), "4\r");
     EXPECT_EQ(port.command("ATV1E0\r", "OK\r\n"), "\r\nOK\r\n");
-    EXPECT_EQ(port.command("AT&K0N1\r", "OK\r\n"), "\r\nOK\r\n");
-    EXPECT_EQ(port.command("ATS0=1&W\r", "OK\r\n"), "\r\nOK\r\n");
     EXPECT_EQ(port.command("ATQ5\r", "ERROR\r\n"), "\r\nERROR\r\n");
 
     // The escape, with a short guard time (S12 = 5: 100 ms) to keep the test quick.
@@ -81,12 +82,12 @@ TEST(ModemSim, RepliesEchoNumericModeErrorAndEscape) {
 }
 
 TEST(ModemSim, StartupOptionsAndSilence) {
-    SimProcess numeric(kModem, {"--quiet", "--no-echo", "--numeric"});
+    PosixSimProcess numeric(kModem, {"--quiet", "--no-echo", "--numeric"});
     ASSERT_TRUE(numeric.started());
     RawPort port(numeric.path());
     EXPECT_EQ(port.command("AT\r", "0\r"), "0\r");
 
-    SimProcess dead(kModem, {"--quiet", "--silent"});
+    PosixSimProcess dead(kModem, {"--quiet", "--silent"});
     ASSERT_TRUE(dead.started());
     RawPort silent(dead.path());
     silent.send("AT&F\r");

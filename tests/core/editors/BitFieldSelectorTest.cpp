@@ -3,6 +3,7 @@
 #include "editors/BitFieldSelector.h"
 #include "image/Manejo_de_Datos.h"
 #include "regmap/RegisterMap.h"
+#include "testing/SetpointWords.h"
 
 namespace neva {
 namespace {
@@ -12,16 +13,10 @@ struct Fixture {
     int changes = 0;
 
     void stored(std::string_view address, int v) {
-        const int p = Posicion_Setpoint(address);
-        img.Imagen_Setpoints[p] = static_cast<std::uint8_t>(v >> 8);
-        img.Imagen_Setpoints[p + 1] = static_cast<std::uint8_t>(v & 0xFF);
-        img.Imagen_Edicion[p] = img.Imagen_Setpoints[p];
-        img.Imagen_Edicion[p + 1] = img.Imagen_Setpoints[p + 1];
+        testing::put_word(img.Imagen_Setpoints, address, static_cast<std::uint16_t>(v));
+        testing::put_word(img.Imagen_Edicion, address, static_cast<std::uint16_t>(v));
     }
-    int edit(std::string_view address) const {
-        const int p = Posicion_Setpoint(address);
-        return 256 * img.Imagen_Edicion[p] + img.Imagen_Edicion[p + 1];
-    }
+    int edit(std::string_view address) const { return testing::word(img.Imagen_Edicion, address); }
 };
 
 PropertyStore one_bit(const char* bit) {

@@ -4,6 +4,7 @@
 #include "editors/NumericEntry.h"
 #include "image/Manejo_de_Datos.h"
 #include "testing/ScriptedMessages.h"
+#include "testing/SetpointWords.h"
 
 namespace neva {
 namespace {
@@ -34,14 +35,9 @@ struct Fixture {
     int changes = 0;
 
     void stored(std::string_view address, int v) {
-        const int p = Posicion_Setpoint(address);
-        img.Imagen_Setpoints[p] = static_cast<std::uint8_t>(v >> 8);
-        img.Imagen_Setpoints[p + 1] = static_cast<std::uint8_t>(v & 0xFF);
+        testing::put_word(img.Imagen_Setpoints, address, static_cast<std::uint16_t>(v));
     }
-    int edit(std::string_view address) const {
-        const int p = Posicion_Setpoint(address);
-        return 256 * img.Imagen_Edicion[p] + img.Imagen_Edicion[p + 1];
-    }
+    int edit(std::string_view address) const { return testing::word(img.Imagen_Edicion, address); }
     // Loads the editor from the stored value v, takes one step, returns the new value and text.
     std::pair<int, std::string> step_from(MultiRangeEditor& e, std::string_view address, int v, bool up) {
         stored(address, v);

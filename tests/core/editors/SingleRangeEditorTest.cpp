@@ -4,6 +4,7 @@
 #include "editors/SingleRangeEditor.h"
 #include "image/Manejo_de_Datos.h"
 #include "testing/ScriptedMessages.h"
+#include "testing/SetpointWords.h"
 
 namespace neva {
 namespace {
@@ -23,14 +24,9 @@ struct Fixture {
         e.on_change = [this] { ++changes; };
         e.on_click = [this] { ++clicks; };
     }
-    int edit_word(std::string_view address) const {
-        const int p = Posicion_Setpoint(address);
-        return 256 * img.Imagen_Edicion[p] + img.Imagen_Edicion[p + 1];
-    }
+    int edit_word(std::string_view address) const { return testing::word(img.Imagen_Edicion, address); }
     void set_stored_word(std::string_view address, int v) {
-        const int p = Posicion_Setpoint(address);
-        img.Imagen_Setpoints[p] = static_cast<std::uint8_t>(v >> 8);
-        img.Imagen_Setpoints[p + 1] = static_cast<std::uint8_t>(v & 0xFF);
+        testing::put_word(img.Imagen_Setpoints, address, static_cast<std::uint16_t>(v));
     }
 };
 

@@ -5,7 +5,7 @@
 #include <QEventLoop>
 #include <QTimer>
 
-namespace neva::e2e {
+namespace neva::testsupport {
 
 bool run_until(const std::function<bool()>& condition, int timeout_ms) {
     QElapsedTimer elapsed;
@@ -29,4 +29,4 @@ void run_for(int ms) {
     run_until([] { return false; }, ms);
 }
 
-}  // namespace neva::e2e
+}  // namespace neva::testsupport

@@ -1,4 +1,4 @@
-#include "SimProcess.h"
+#include "PosixSimProcess.h"
 
 #include <chrono>
 #include <csignal>
@@ -8,9 +8,9 @@
 #include <thread>
 #include <unistd.h>
 
-namespace neva::simtest {
+namespace neva::testsupport {
 
-SimProcess::SimProcess(const std::string& program, const std::vector<std::string>& args) {
+PosixSimProcess::PosixSimProcess(const std::string& program, const std::vector<std::string>& args) {
     int out[2];
     if (pipe(out) != 0) return;
     pid_ = fork();
@@ -48,9 +48,9 @@ SimProcess::SimProcess(const std::string& program, const std::vector<std::string
     close(out[0]);
 }
 
-SimProcess::~SimProcess() { stop(); }
+PosixSimProcess::~PosixSimProcess() { stop(); }
 
-int SimProcess::stop() {
+int PosixSimProcess::stop() {
     if (pid_ <= 0) return -1;
     kill(pid_, SIGTERM);
     int status = 0;
@@ -68,4 +68,4 @@ int SimProcess::stop() {
     return -1;
 }
 
-}  // namespace neva::simtest
+}  // namespace neva::testsupport
