@@ -13,7 +13,7 @@ std::optional<std::string> BenchMessages::input_box(const std::string& prompt, c
     return std::nullopt;
 }
 
-std::optional<std::string> BenchMessages::open_file_name(const FileDialogSpec&) { return std::nullopt; }
-std::optional<std::string> BenchMessages::save_file_name(const FileDialogSpec&) { return std::nullopt; }
+std::optional<std::string> BenchMessages::open_file_name(const FileDialogSetup&) { return std::nullopt; }
+std::optional<std::string> BenchMessages::save_file_name(const FileDialogSetup&) { return std::nullopt; }
 
 }  // namespace neva::bench

@@ -9,14 +9,14 @@ namespace {
 
 enum class Opt { Help, Json, Port, Baud, Address, Timeout, Output, Programmer, RelayName, Observations };
 
-struct OptionSpec {
+struct OptionDef {
     Opt id;
     const char* long_name;  // without the dashes
     char short_name;        // 0: none
     bool takes_value;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionDef kOptions[] = {
     {Opt::Help, "help", 'h', false},
     {Opt::Json, "json", 0, false},
     {Opt::Port, "port", 'p', true},
@@ -29,21 +29,21 @@ constexpr OptionSpec kOptions[] = {
     {Opt::Observations, "observations", 0, true},
 };
 
-struct CommandSpec {
+struct CommandDef {
     Command command;
     const char* name;
     std::size_t operands;  // exactly this many
     std::vector<Opt> options;
 };
 
-const std::vector<CommandSpec>& commands() {
+const std::vector<CommandDef>& commands() {
     static const std::vector<Opt> kLine{Opt::Port, Opt::Baud, Opt::Address, Opt::Timeout};
-    static const std::vector<CommandSpec> specs = [] {
+    static const std::vector<CommandDef> table = [] {
         auto with = [](std::vector<Opt> a, const std::vector<Opt>& b) {
             a.insert(a.end(), b.begin(), b.end());
             return a;
         };
-        return std::vector<CommandSpec>{
+        return std::vector<CommandDef>{
             {Command::Show, "show", 1, {Opt::Help, Opt::Json}},
             {Command::Diff, "diff", 2, {Opt::Help, Opt::Json}},
             {Command::Read, "read", 0,
@@ -53,28 +53,28 @@ const std::vector<CommandSpec>& commands() {
             {Command::Metering, "metering", 0, with({Opt::Help, Opt::Json}, kLine)},
         };
     }();
-    return specs;
+    return table;
 }
 
-const CommandSpec* find_command(std::string_view name) {
+const CommandDef* find_command(std::string_view name) {
     for (const auto& c : commands())
         if (name == c.name) return &c;
     return nullptr;
 }
 
-const CommandSpec& spec_of(Command command) {
+const CommandDef& definition_of(Command command) {
     for (const auto& c : commands())
         if (c.command == command) return c;
     return commands().front();
 }
 
-const OptionSpec* find_long(std::string_view name) {
+const OptionDef* find_long(std::string_view name) {
     for (const auto& o : kOptions)
         if (name == o.long_name) return &o;
     return nullptr;
 }
 
-const OptionSpec* find_short(char c) {
+const OptionDef* find_short(char c) {
     for (const auto& o : kOptions)
         if (o.short_name != 0 && o.short_name == c) return &o;
     return nullptr;
@@ -88,10 +88,10 @@ std::optional<int> parse_int(std::string_view text, int min, int max) {
     return value;
 }
 
-std::string display_name(const OptionSpec& o) { return std::string("--") + o.long_name; }
+std::string display_name(const OptionDef& o) { return std::string("--") + o.long_name; }
 
 // Applies one option with its value; returns an error text or "".
-std::string apply(CliOptions& out, const OptionSpec& o, const std::string& value) {
+std::string apply(CliOptions& out, const OptionDef& o, const std::string& value) {
     switch (o.id) {
         case Opt::Help: out.help = true; break;
         case Opt::Json: out.json = true; break;
@@ -133,11 +133,11 @@ std::string apply(CliOptions& out, const OptionSpec& o, const std::string& value
 
 }  // namespace
 
-std::string PortSpec::describe() const { return device.empty() ? "COM " + std::to_string(number) : device; }
+std::string PortChoice::describe() const { return device.empty() ? "COM " + std::to_string(number) : device; }
 
-std::optional<PortSpec> parse_port(std::string_view text) {
+std::optional<PortChoice> parse_port(std::string_view text) {
     if (text.empty()) return std::nullopt;
-    PortSpec p;
+    PortChoice p;
     if (std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         auto n = parse_int(text, 1, 255);
         if (!n) return std::nullopt;
@@ -150,7 +150,7 @@ std::optional<PortSpec> parse_port(std::string_view text) {
 
 std::string command_name(Command command) {
     if (command == Command::None) return {};
-    return spec_of(command).name;
+    return definition_of(command).name;
 }
 
 ParseResult parse_arguments(const std::vector<std::string>& args) {
@@ -173,7 +173,7 @@ ParseResult parse_arguments(const std::vector<std::string>& args) {
             // "neva-cli help [COMMAND]"
             out.help = true;
             if (i + 1 < args.size()) {
-                const CommandSpec* c = find_command(args[i + 1]);
+                const CommandDef* c = find_command(args[i + 1]);
                 if (!c) {
                     r.error = "unknown command '" + args[i + 1] + "'";
                     return r;
@@ -187,7 +187,7 @@ ParseResult parse_arguments(const std::vector<std::string>& args) {
             r.error = "unknown option '" + a + "' before the command";
             return r;
         }
-        const CommandSpec* c = find_command(a);
+        const CommandDef* c = find_command(a);
         if (!c) {
             r.error = "unknown command '" + a + "'";
             return r;
@@ -201,10 +201,10 @@ ParseResult parse_arguments(const std::vector<std::string>& args) {
         return r;
     }
 
-    const CommandSpec& spec = spec_of(out.command);
-    const std::string cmd = spec.name;
-    auto allowed = [&](const OptionSpec& o) {
-        return std::find(spec.options.begin(), spec.options.end(), o.id) != spec.options.end();
+    const CommandDef& setup = definition_of(out.command);
+    const std::string cmd = setup.name;
+    auto allowed = [&](const OptionDef& o) {
+        return std::find(setup.options.begin(), setup.options.end(), o.id) != setup.options.end();
     };
     bool options_ended = false;
     for (; i < args.size(); ++i) {
@@ -217,7 +217,7 @@ ParseResult parse_arguments(const std::vector<std::string>& args) {
             options_ended = true;
             continue;
         }
-        const OptionSpec* o = nullptr;
+        const OptionDef* o = nullptr;
         std::optional<std::string> inline_value;
         if (a[1] == '-') {
             const auto eq = a.find('=');
@@ -253,16 +253,16 @@ ParseResult parse_arguments(const std::vector<std::string>& args) {
     }
     if (out.help) return r;
 
-    if (out.operands.size() != spec.operands) {
-        if (out.operands.size() > spec.operands)
-            r.error = "'" + cmd + "': unexpected argument '" + out.operands[spec.operands] + "'";
-        else if (spec.operands == 2)
+    if (out.operands.size() != setup.operands) {
+        if (out.operands.size() > setup.operands)
+            r.error = "'" + cmd + "': unexpected argument '" + out.operands[setup.operands] + "'";
+        else if (setup.operands == 2)
             r.error = "'" + cmd + "' needs two setpoint files";
         else
             r.error = "'" + cmd + "' needs a setpoint file";
         return r;
     }
-    const bool needs_port = std::find(spec.options.begin(), spec.options.end(), Opt::Port) != spec.options.end();
+    const bool needs_port = std::find(setup.options.begin(), setup.options.end(), Opt::Port) != setup.options.end();
     if (needs_port && !out.port) {
         r.error = "'" + cmd + "' needs --port N|DEVICE";
         return r;

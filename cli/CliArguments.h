@@ -20,7 +20,7 @@ inline constexpr int kExitUsage = 2;
 
 // --port N (the program's port numbering: NEVA_COM<n>, else the system's n-th
 // port) or --port DEVICE (a device path).
-struct PortSpec {
+struct PortChoice {
     int number = 0;      // used when device is empty
     std::string device;  // "/dev/ttyUSB0"
 
@@ -34,7 +34,7 @@ struct CliOptions {
     bool version = false;  // --version (no command)
     bool json = false;
     std::vector<std::string> operands;  // files
-    std::optional<PortSpec> port;
+    std::optional<PortChoice> port;
     int baud = 9600;
     int address = 1;
     int timeout_s = 60;  // the whole relay command, a guard behind the link's own time-outs
@@ -53,7 +53,7 @@ struct ParseResult {
 ParseResult parse_arguments(const std::vector<std::string>& args);
 
 // nullopt when the text is neither a port number 1..255 nor a device path.
-std::optional<PortSpec> parse_port(std::string_view text);
+std::optional<PortChoice> parse_port(std::string_view text);
 
 std::string command_name(Command command);
 // The help of one command, or the general help for Command::None.

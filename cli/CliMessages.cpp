@@ -25,8 +25,8 @@ std::optional<std::string> CliMessages::input_box(const std::string& prompt, con
     return std::nullopt;
 }
 
-std::optional<std::string> CliMessages::open_file_name(const FileDialogSpec&) { return std::nullopt; }
-std::optional<std::string> CliMessages::save_file_name(const FileDialogSpec&) { return std::nullopt; }
+std::optional<std::string> CliMessages::open_file_name(const FileDialogSetup&) { return std::nullopt; }
+std::optional<std::string> CliMessages::save_file_name(const FileDialogSetup&) { return std::nullopt; }
 
 bool CliMessages::was_shown(const std::string& text) const {
     return std::any_of(shown_.begin(), shown_.end(), [&](const ShownMessage& m) { return m.text == text; });

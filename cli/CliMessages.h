@@ -27,8 +27,8 @@ public:
                           const std::string& title) override;
     std::optional<std::string> input_box(const std::string& prompt, const std::string& title,
                                          const std::string& default_text) override;
-    std::optional<std::string> open_file_name(const FileDialogSpec& spec) override;
-    std::optional<std::string> save_file_name(const FileDialogSpec& spec) override;
+    std::optional<std::string> open_file_name(const FileDialogSetup& setup) override;
+    std::optional<std::string> save_file_name(const FileDialogSetup& setup) override;
 
     // Boxes whose text begins with `prefix` are recorded but not written, for a
     // caller that reports the same failure in its own, more precise words. An empty

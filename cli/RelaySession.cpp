@@ -55,7 +55,7 @@ void RelaySession::on_completion(bool ok) {
 }
 
 std::string RelaySession::describe_line() const {
-    const PortSpec& p = *options_.port;
+    const PortChoice& p = *options_.port;
     std::string where = p.device;
     if (where.empty()) {
         const QString dev = QtSerialPort::device_name(p.number);
@@ -66,7 +66,7 @@ std::string RelaySession::describe_line() const {
 }
 
 bool RelaySession::connect() {
-    const PortSpec& p = *options_.port;
+    const PortChoice& p = *options_.port;
     int number = p.number;
     if (!p.device.empty()) {
         number = kDevicePortNumber;

@@ -25,8 +25,8 @@ public:
     std::optional<std::string> input_box(const std::string&, const std::string&, const std::string&) override {
         return std::nullopt;
     }
-    std::optional<std::string> open_file_name(const neva::FileDialogSpec&) override { return std::nullopt; }
-    std::optional<std::string> save_file_name(const neva::FileDialogSpec&) override { return std::nullopt; }
+    std::optional<std::string> open_file_name(const neva::FileDialogSetup&) override { return std::nullopt; }
+    std::optional<std::string> save_file_name(const neva::FileDialogSetup&) override { return std::nullopt; }
     bool failed = false;
 };
 

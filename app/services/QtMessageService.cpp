@@ -80,20 +80,20 @@ QStringList QtMessageService::qt_filters(const std::string& filter) {
     return out;
 }
 
-std::optional<std::string> QtMessageService::file_dialog(const FileDialogSpec& spec, bool save) {
+std::optional<std::string> QtMessageService::file_dialog(const FileDialogSetup& setup, bool save) {
     QFileDialog dialog(parent_);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    const QStringList filters = qt_filters(spec.filter);
+    const QStringList filters = qt_filters(setup.filter);
     dialog.setNameFilters(filters);
     if (!filters.isEmpty()) dialog.selectNameFilter(filters.front());
     QFileDialog::Options options;
-    if (!spec.overwrite_prompt) options |= QFileDialog::DontConfirmOverwrite;
+    if (!setup.overwrite_prompt) options |= QFileDialog::DontConfirmOverwrite;
     // Qt's dialog has no "open as read-only" box, so hide_read_only needs nothing.
     dialog.setOptions(options);
     // "*.NEVA2" as a starting name is a pattern, not a file: the filter already shows it.
-    if (!spec.initial_name.empty() && spec.initial_name.find('*') == std::string::npos)
-        dialog.selectFile(q(spec.initial_name));
+    if (!setup.initial_name.empty() && setup.initial_name.find('*') == std::string::npos)
+        dialog.selectFile(q(setup.initial_name));
     if (save) dialog.setDefaultSuffix(QStringLiteral("NEVA2"));
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList files = dialog.selectedFiles();
@@ -101,12 +101,12 @@ std::optional<std::string> QtMessageService::file_dialog(const FileDialogSpec& s
     return files.front().toStdString();
 }
 
-std::optional<std::string> QtMessageService::open_file_name(const FileDialogSpec& spec) {
-    return file_dialog(spec, false);
+std::optional<std::string> QtMessageService::open_file_name(const FileDialogSetup& setup) {
+    return file_dialog(setup, false);
 }
 
-std::optional<std::string> QtMessageService::save_file_name(const FileDialogSpec& spec) {
-    return file_dialog(spec, true);
+std::optional<std::string> QtMessageService::save_file_name(const FileDialogSetup& setup) {
+    return file_dialog(setup, true);
 }
 
 }  // namespace neva

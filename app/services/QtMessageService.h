@@ -22,8 +22,8 @@ public:
                           const std::string& title) override;
     std::optional<std::string> input_box(const std::string& prompt, const std::string& title,
                                          const std::string& default_text) override;
-    std::optional<std::string> open_file_name(const FileDialogSpec& spec) override;
-    std::optional<std::string> save_file_name(const FileDialogSpec& spec) override;
+    std::optional<std::string> open_file_name(const FileDialogSetup& setup) override;
+    std::optional<std::string> save_file_name(const FileDialogSetup& setup) override;
 
     // "NEVA Files (*.NEVA2)|*.NEVA2|All Files (*.*)|*.*|" becomes the Qt name
     // filters {"NEVA Files (*.NEVA2)", "All Files (*)"}: description|pattern pairs,
@@ -33,7 +33,7 @@ public:
     static QStringList qt_filters(const std::string& filter);
 
 private:
-    std::optional<std::string> file_dialog(const FileDialogSpec& spec, bool save);
+    std::optional<std::string> file_dialog(const FileDialogSetup& setup, bool save);
     QWidget* parent_;
 };
 

@@ -20,20 +20,20 @@ Manejo_de_Archivos::Manejo_de_Archivos(SharedState& state, RegisterImages& image
                                        const Clock& clock)
     : state_(state), images_(images), messages_(messages), clock_(clock) {}
 
-FileDialogSpec Manejo_de_Archivos::open_dialog_spec() {
-    FileDialogSpec spec;
-    spec.initial_name = "*.NEVA2";
-    spec.filter = "NEVA Files (*.NEVA2)|*.NEVA2|All Files (*.*)|*.*|";
-    return spec;
+FileDialogSetup Manejo_de_Archivos::open_dialog_setup() {
+    FileDialogSetup setup;
+    setup.initial_name = "*.NEVA2";
+    setup.filter = "NEVA Files (*.NEVA2)|*.NEVA2|All Files (*.*)|*.*|";
+    return setup;
 }
 
-FileDialogSpec Manejo_de_Archivos::save_dialog_spec() {
-    FileDialogSpec spec;
-    spec.initial_name = "*.NEVA2";
-    spec.filter = "NEVA Files (*.NEVA2)|*.NEVA2| All Files (*.*)|*.*|";
-    spec.overwrite_prompt = true;
-    spec.hide_read_only = true;
-    return spec;
+FileDialogSetup Manejo_de_Archivos::save_dialog_setup() {
+    FileDialogSetup setup;
+    setup.initial_name = "*.NEVA2";
+    setup.filter = "NEVA Files (*.NEVA2)|*.NEVA2| All Files (*.*)|*.*|";
+    setup.overwrite_prompt = true;
+    setup.hide_read_only = true;
+    return setup;
 }
 
 std::string Manejo_de_Archivos::save_failed_text(const std::string& path) {
@@ -156,7 +156,7 @@ LoadResult Manejo_de_Archivos::Leer_Archivo(const std::string& path) {
 LoadResult Manejo_de_Archivos::Abrir_Archivo() {
     // Send relies on this flag: a cancelled dialog must not leave the last load's success.
     state_.Archivo_Cargado = false;
-    const auto name = messages_.open_file_name(open_dialog_spec());
+    const auto name = messages_.open_file_name(open_dialog_setup());
     if (!name || name->empty()) {
         LoadResult r;
         r.cancelled = true;
@@ -166,7 +166,7 @@ LoadResult Manejo_de_Archivos::Abrir_Archivo() {
 }
 
 FileOutcome Manejo_de_Archivos::Guardar_Como(const EventTextSource& events) {
-    const auto name = messages_.save_file_name(save_dialog_spec());
+    const auto name = messages_.save_file_name(save_dialog_setup());
     if (!name || name->empty()) return FileOutcome::Cancelled;
     return Guardar_Archivo(*name, events) ? FileOutcome::Done : FileOutcome::Failed;
 }

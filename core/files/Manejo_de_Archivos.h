@@ -58,8 +58,8 @@ public:
 
     const Registro_Archivo& record() const { return record_; }
 
-    static FileDialogSpec open_dialog_spec();
-    static FileDialogSpec save_dialog_spec();
+    static FileDialogSetup open_dialog_setup();
+    static FileDialogSetup save_dialog_setup();
     // Own messages for failures that are not a wrong marker.
     static std::string save_failed_text(const std::string& path);
     static std::string read_failed_text(const std::string& path);

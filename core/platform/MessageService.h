@@ -14,7 +14,7 @@ enum class MsgAnswer { Ok, Cancel, Yes, No };
 // Title used where a box carries the application's own title.
 inline constexpr const char* kAppTitle = "NEVA Setup";
 
-struct FileDialogSpec {
+struct FileDialogSetup {
     std::string initial_name;   // "*.NEVA2"
     std::string filter;         // "NEVA Files (*.NEVA2)|*.NEVA2|All Files (*.*)|*.*|"
     bool overwrite_prompt = false;
@@ -30,8 +30,8 @@ public:
     virtual std::optional<std::string> input_box(const std::string& prompt, const std::string& title,
                                                  const std::string& default_text) = 0;
     // nullopt when the dialog is cancelled.
-    virtual std::optional<std::string> open_file_name(const FileDialogSpec& spec) = 0;
-    virtual std::optional<std::string> save_file_name(const FileDialogSpec& spec) = 0;
+    virtual std::optional<std::string> open_file_name(const FileDialogSetup& setup) = 0;
+    virtual std::optional<std::string> save_file_name(const FileDialogSetup& setup) = 0;
 };
 
 }  // namespace neva

@@ -114,15 +114,15 @@ std::optional<std::string> ScriptedMessages::input_box(const std::string& prompt
     return p ? p->reply : std::nullopt;
 }
 
-std::optional<std::string> ScriptedMessages::open_file_name(const FileDialogSpec& spec) {
-    seen.push_back({ExpectedPrompt::Kind::OpenFile, spec.filter, "", MsgButtons::Ok, MsgIcon::None, spec});
-    auto p = next(ExpectedPrompt::Kind::OpenFile, spec.filter);
+std::optional<std::string> ScriptedMessages::open_file_name(const FileDialogSetup& setup) {
+    seen.push_back({ExpectedPrompt::Kind::OpenFile, setup.filter, "", MsgButtons::Ok, MsgIcon::None, setup});
+    auto p = next(ExpectedPrompt::Kind::OpenFile, setup.filter);
     return p ? p->reply : std::nullopt;
 }
 
-std::optional<std::string> ScriptedMessages::save_file_name(const FileDialogSpec& spec) {
-    seen.push_back({ExpectedPrompt::Kind::SaveFile, spec.filter, "", MsgButtons::Ok, MsgIcon::None, spec});
-    auto p = next(ExpectedPrompt::Kind::SaveFile, spec.filter);
+std::optional<std::string> ScriptedMessages::save_file_name(const FileDialogSetup& setup) {
+    seen.push_back({ExpectedPrompt::Kind::SaveFile, setup.filter, "", MsgButtons::Ok, MsgIcon::None, setup});
+    auto p = next(ExpectedPrompt::Kind::SaveFile, setup.filter);
     return p ? p->reply : std::nullopt;
 }
 

@@ -28,7 +28,7 @@ struct SeenPrompt {
     std::string text, title;
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
-    FileDialogSpec dialog;
+    FileDialogSetup dialog;
 };
 
 class ScriptedMessages : public MessageService {
@@ -52,8 +52,8 @@ public:
                           const std::string& title) override;
     std::optional<std::string> input_box(const std::string& prompt, const std::string& title,
                                          const std::string& default_text) override;
-    std::optional<std::string> open_file_name(const FileDialogSpec& spec) override;
-    std::optional<std::string> save_file_name(const FileDialogSpec& spec) override;
+    std::optional<std::string> open_file_name(const FileDialogSetup& setup) override;
+    std::optional<std::string> save_file_name(const FileDialogSetup& setup) override;
 
 private:
     std::optional<ExpectedPrompt> next(ExpectedPrompt::Kind kind, const std::string& text);

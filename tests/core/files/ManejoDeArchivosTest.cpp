@@ -314,12 +314,12 @@ TEST_F(SetpointFiles, DialogsUseTheirTextsAndCancelDoesNothing) {
     msgs.verify();
 
     ASSERT_EQ(msgs.seen.size(), 4u);
-    const FileDialogSpec& save = msgs.seen[0].dialog;
+    const FileDialogSetup& save = msgs.seen[0].dialog;
     EXPECT_EQ(save.initial_name, "*.NEVA2");
     EXPECT_EQ(save.filter, "NEVA Files (*.NEVA2)|*.NEVA2| All Files (*.*)|*.*|");
     EXPECT_TRUE(save.overwrite_prompt);
     EXPECT_TRUE(save.hide_read_only);
-    const FileDialogSpec& open = msgs.seen[2].dialog;
+    const FileDialogSetup& open = msgs.seen[2].dialog;
     EXPECT_EQ(open.initial_name, "*.NEVA2");
     EXPECT_EQ(open.filter, "NEVA Files (*.NEVA2)|*.NEVA2|All Files (*.*)|*.*|");
     EXPECT_FALSE(open.overwrite_prompt);
