@@ -9,12 +9,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFrame>
 #include <QGroupBox>
-#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QToolButton>
 
 #include "AppFixture.h"
@@ -23,7 +20,6 @@
 #include "controls/NumericEditorControl.h"
 #include "image/Manejo_de_Datos.h"
 #include "link/NEVA200.h"
-#include "regmap/SetpointView.h"
 #include "startup/Arranque.h"
 #include "ui/Inicio.h"
 #include "ui/Principal.h"
@@ -42,53 +38,17 @@ namespace {
 // A setpoint file as an engineer would have saved it.
 SetpointImage file_image() {
     SetpointImage img{};
+    // 60 Hz, residual ground sensing, disconnector with fuses, in service (0101); Trip
+    // and Aux. 2 latched, Aux. 1 and Aux. 3 pulsed (0106).
     const std::pair<const char*, std::uint16_t> regs[] = {
-        // 60 Hz, residual ground sensing, disconnector with fuses, in service.
-        {"0101", 0x0321},
-        {"0102", 400},
-        {"0103", 50},
-        {"0104", 630},
-        {"0105", 100},
-        // Trip and Aux. 2 latched, Aux. 1 and Aux. 3 pulsed.
-        {"0106", 0x0044},
-        {"0107", 5},
-        {"0108", 10},
-        {"0109", 15},
-        {"010A", 20},
-        {"010B", 250},
-        {"010D", 0x0002},
-        {"010E", 1},
-        {"010F", 4},
-        {"0110", 7},
-        {"0114", 0x0015},
-        {"0115", 0x0000},
-        {"0116", 500},
-        {"0117", 0x0006},
-        {"0118", 1000},
-        {"0119", 0x0008},
-        {"011A", 100},
-        {"0180", 0x0001},
-        {"0181", 100},
-        {"0182", 0},
-        {"0183", 10},
-        {"0184", 250},
-        {"0185", 0x0003},
-        {"0186", 400},
-        {"0187", 50},
-        {"0188", 0x0008},
-        {"0189", 90},
-        {"018A", 1000},
-        {"018B", 0x0002},
-        {"018C", 20},
-        {"018D", 3},
-        {"018E", 5},
-        {"018F", 150},
-        {"0190", 0},
-        {"0191", 1200},
-        {"0192", 100},
-        {"0193", 0x0004},
-        {"0194", 15},
-        {"0195", 30},
+        {"0101", 0x0321}, {"0102", 400}, {"0103", 50}, {"0104", 630}, {"0105", 100}, {"0106", 0x0044},
+        {"0107", 5}, {"0108", 10}, {"0109", 15}, {"010A", 20}, {"010B", 250}, {"010D", 0x0002},
+        {"010E", 1}, {"010F", 4}, {"0110", 7}, {"0114", 0x0015}, {"0115", 0x0000}, {"0116", 500},
+        {"0117", 0x0006}, {"0118", 1000}, {"0119", 0x0008}, {"011A", 100}, {"0180", 0x0001}, {"0181", 100},
+        {"0182", 0}, {"0183", 10}, {"0184", 250}, {"0185", 0x0003}, {"0186", 400}, {"0187", 50},
+        {"0188", 0x0008}, {"0189", 90}, {"018A", 1000}, {"018B", 0x0002}, {"018C", 20}, {"018D", 3},
+        {"018E", 5}, {"018F", 150}, {"0190", 0}, {"0191", 1200}, {"0192", 100}, {"0193", 0x0004},
+        {"0194", 15}, {"0195", 30},
     };
     for (const auto& [a, v] : regs) put_word(img, a, v);
     return img;
@@ -100,10 +60,10 @@ struct SetpointPages : ::testing::Test {
         const std::string path = dir.filePath("Feeder 7.NEVA2").toStdString();
         write_setpoint_file(path, file_image(), "Feeder 7");
         ASSERT_TRUE(app.ctx->archivos().Leer_Archivo(path).loaded);
-        ASSERT_EQ(images().Imagen_Setpoints, file_image());
     }
     RegisterImages& images() { return app.ctx->images(); }
     SharedState& state() { return app.ctx->state(); }
+    std::uint16_t edited(const char* address) { return word(images().Imagen_Edicion, address); }
 
     template <class Page>
     std::unique_ptr<Page> open() {
@@ -112,7 +72,7 @@ struct SetpointPages : ::testing::Test {
         page->Form_Load();
         return page;
     }
-    bool queued(int canal, int accion) { return apptest::queued(*app.ctx, canal, accion) > 0; }
+    int queued(int canal, int accion) { return apptest::queued(*app.ctx, canal, accion); }
 
     QTemporaryDir dir;
     FakeApp app;
@@ -122,47 +82,26 @@ struct SetpointPages : ::testing::Test {
 }  // namespace
 
 TEST_F(SetpointPages, EveryPageShowsTheLoadedFile) {
-    const std::pair<std::unique_ptr<SetpointPage>, const char*> pages[] = {
-        {open<SETPAGE2>(), "SETPOINTS - System Setup"},
-        {open<SETPAGE3>(), "SETPOINTS - Output Relays Configuration"},
-        {open<SETPAGE4>(), "SETPOINTS - Digital Inputs Configuration"},
-        {open<SETPAGE6>(), "SETPOINTS - Phase and Ground Protections"},
-        {open<SETPAGE9>(), "SETPOINTS - Event Recorder"},
-    };
-    for (const auto& [page, caption] : pages) {
+    const std::unique_ptr<SetpointPage> pages[] = {open<SETPAGE2>(), open<SETPAGE3>(), open<SETPAGE4>(),
+                                                   open<SETPAGE6>(), open<SETPAGE9>()};
+    for (const auto& page : pages) {
         SCOPED_TRACE(page->page().name);
-        EXPECT_EQ(page->windowTitle(), caption);
-        EXPECT_EQ(page->Command1->text(), "STORE");
-        EXPECT_EQ(page->Command2->text(), "EXIT");
         expect_page_shows_image(*page, images().Imagen_Setpoints);
     }
-    // A few by eye, to be sure the map's texts are the page's.
-    auto& p2 = *pages[0].first;
-    EXPECT_EQ(p2.editor("PhaseCT(5)")->text(), "2.50 Sec");
-    EXPECT_EQ(p2.Combo1->currentText(), "Residual");
-    EXPECT_EQ(p2.label("PhaseCT(11)")->text(), "Accumulated Amp Level:");
-    auto& p6 = *pages[3].first;
-    EXPECT_EQ(p6.editor("Word_TresR1(0)")->text(), "2.5 Sec");
-    EXPECT_EQ(p6.bits("Page6C(1)")->current_text(), "ANSI Very Inv");
-    EXPECT_EQ(p6.check("ChkPhTim", 0)->text(), "Trip");
-    EXPECT_EQ(p6.check("ChkGnd", 9)->text(), "Aux. 1");
-    EXPECT_EQ(p6.label("ChkPhTim(4)")->text(), "Phase Inst. O/C  Relays:");
-    EXPECT_EQ(pages[1].first->label("Byte_UnR1(1)")->text(), "Aux. 1 Relay Puse Time:");
-    // Opening the pages changed nothing: what they write back is what was stored.
+    // One by eye, to be sure the map's texts are the page's.
+    EXPECT_EQ(pages[3]->editor("Word_TresR1(0)")->text(), "2.5 Sec");
+    // Opening the pages changed nothing; offline, nobody touched the main window.
     EXPECT_EQ(images().Imagen_Edicion, images().Imagen_Setpoints);
-    // Offline, nobody touched the main window.
     EXPECT_TRUE(main_enabled.empty());
 
     // Pictures of two pages for the documentation, when asked for.
     const QByteArray shots = qgetenv("NEVA_SCREENSHOT_DIR");
-    if (!shots.isEmpty()) {
-        for (int i : {0, 3}) {
-            SetpointPage& p = *pages[i].first;
-            p.resize(p.minimumSize());
-            p.show();
-            const QString file = QDir(QString::fromLocal8Bit(shots)).filePath(i == 0 ? "setpage2.png" : "setpage6.png");
-            EXPECT_TRUE(p.grab().save(file)) << file.toStdString();
-        }
+    for (int i : {0, 3}) {
+        if (shots.isEmpty()) break;
+        pages[i]->resize(pages[i]->minimumSize());
+        pages[i]->show();
+        const QString file = QDir(QString::fromLocal8Bit(shots)).filePath(i == 0 ? "setpage2.png" : "setpage6.png");
+        EXPECT_TRUE(pages[i]->grab().save(file)) << file.toStdString();
     }
 }
 
@@ -176,74 +115,55 @@ TEST_F(SetpointPages, SystemSetupInterlocks) {
     EXPECT_FALSE(p.row_visible("PhaseCT(1)"));
     emit p.Combo1->activated(1);
     EXPECT_TRUE(p.row_visible("PhaseCT(1)"));
-    EXPECT_EQ(word(images().Imagen_Edicion, "0101"), 0x0341);  // bits 5,6 = 2; the others kept
-    emit p.Combo1->activated(0);
-    EXPECT_FALSE(p.row_visible("PhaseCT(1)"));
-    EXPECT_EQ(word(images().Imagen_Edicion, "0101"), 0x0321);
+    EXPECT_EQ(edited("0101"), 0x0341);  // bits 5,6 = 2; the others kept
 
     // Disconnector: the inner frame sits low and the disconnector rows show.
     QGroupBox* f2 = p.Frame2();
     ASSERT_NE(f2, nullptr);
-    EXPECT_EQ(f2->parentWidget(), p.frame("System Setup"));
-    EXPECT_EQ(f2->title(), "");
     EXPECT_EQ(f2->geometry().topLeft(), QPoint(371, 134));
-    EXPECT_EQ(f2->height(), 227);
     EXPECT_TRUE(p.row_visible("PhaseCT(3)"));  // with fuses
     emit p.bits("Page1C(2)")->Combo1->activated(0);
     EXPECT_FALSE(p.row_visible("PhaseCT(3)"));
     emit p.bits("Page1C(1)")->Combo1->activated(0);  // circuit breaker: covered
     EXPECT_EQ(f2->geometry().topLeft(), QPoint(371, 44));
-    EXPECT_EQ(f2->height(), 323);
     EXPECT_TRUE(f2->geometry().contains(p.control("PhaseCT(2)")->geometry()));
-    EXPECT_EQ(word(images().Imagen_Edicion, "0101") & 0x0300, 0);
+    EXPECT_EQ(edited("0101") & 0x0300, 0);
 
     // Discrepancy relays: the delay shows while one box of its group is checked.
     QCheckBox* trip = p.check("chkDiscrep", 0);
     QCheckBox* aux2 = p.check("chkDiscrep", 2);
     trip->click();
     aux2->click();
-    EXPECT_TRUE(p.row_visible("PhaseCT(9)"));
-    EXPECT_EQ(word(images().Imagen_Edicion, "0115"), 0xF005);
+    EXPECT_EQ(edited("0115"), 0xF005);
     trip->click();
     EXPECT_TRUE(p.row_visible("PhaseCT(9)"));
     aux2->click();
     EXPECT_FALSE(p.row_visible("PhaseCT(9)"));
-    EXPECT_EQ(word(images().Imagen_Edicion, "0115"), 0xF000);
-    aux2->click();
-    EXPECT_TRUE(p.row_visible("PhaseCT(9)"));
+    EXPECT_EQ(edited("0115"), 0xF000);
     // Mechanical operations relays loaded as Aux 1 and Aux 2: unchecking both hides the maximum.
-    EXPECT_TRUE(p.check("chkDiscrep", 5)->isChecked());
     p.check("chkDiscrep", 5)->click();
     p.check("chkDiscrep", 6)->click();
     EXPECT_FALSE(p.row_visible("PhaseCT(10)"));
-    EXPECT_EQ(word(images().Imagen_Edicion, "0117"), 0);
+    EXPECT_EQ(edited("0117"), 0);
 
     // The hidden copy follows the stored values and is never seen.
     EXPECT_TRUE(p.check("ChkBrkDis", 5)->isChecked());
-    EXPECT_TRUE(p.check("ChkBrkDis", 11)->isChecked());
     for (const char* n : {"PhaseCT(4)", "PhaseCT(6)", "PhaseCT(7)", "PhaseCT(8)", "Page1C(3)", "ChkBrkDis(0)"})
         EXPECT_FALSE(p.row_visible(n)) << n;
-    EXPECT_TRUE(p.row_visible("PhaseCT(11)"));
 }
 
-TEST_F(SetpointPages, OutputRelaysAndProtectionsInterlocks) {
+TEST_F(SetpointPages, OtherPagesInterlocksAndBits) {
     auto p3 = open<SETPAGE3>();
     // Trip and Aux. 2 latched: no pulse time; Aux. 1 and Aux. 3 pulsed.
-    EXPECT_FALSE(p3->row_visible("Byte_UnR1(0)"));
-    EXPECT_TRUE(p3->row_visible("Byte_UnR1(1)"));
-    EXPECT_FALSE(p3->row_visible("Byte_UnR1(2)"));
-    EXPECT_TRUE(p3->row_visible("Byte_UnR1(3)"));
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(p3->row_visible(QString("Byte_UnR1(%1)").arg(i)), i % 2 == 1) << i;
     emit p3->bits("Page1C(0)")->Combo1->activated(1);
     EXPECT_TRUE(p3->row_visible("Byte_UnR1(0)"));
-    EXPECT_EQ(word(images().Imagen_Edicion, "0106"), 0x0045);
     emit p3->bits("Page1C(3)")->Combo1->activated(0);
     EXPECT_FALSE(p3->row_visible("Byte_UnR1(3)"));
-    EXPECT_EQ(word(images().Imagen_Edicion, "0106"), 0x0005);
+    EXPECT_EQ(edited("0106"), 0x0005);
 
     auto p6 = open<SETPAGE6>();
     // Phase: definite time, its delay shown; ground: an inverse curve, no delay.
-    EXPECT_TRUE(p6->TimedDelayFrame(0)->isVisibleTo(p6.get()));
-    EXPECT_FALSE(p6->TimedDelayFrame(1)->isVisibleTo(p6.get()));
     EXPECT_TRUE(p6->row_visible("Word_TresR1(0)"));
     EXPECT_FALSE(p6->row_visible("Word_TresR1(2)"));
     EXPECT_TRUE(p6->row_visible("Word_TresR1(1)"));  // the alarm delay always shows
@@ -251,40 +171,28 @@ TEST_F(SetpointPages, OutputRelaysAndProtectionsInterlocks) {
     EXPECT_FALSE(p6->row_visible("Word_TresR1(0)"));
     emit p6->bits("Page6C(1)")->Combo1->activated(0);
     EXPECT_TRUE(p6->row_visible("Word_TresR1(2)"));
-    EXPECT_EQ(word(images().Imagen_Edicion, "0182"), 12);
-    EXPECT_EQ(word(images().Imagen_Edicion, "018D"), 0);
-
+    EXPECT_EQ(edited("0182"), 12);
+    EXPECT_EQ(edited("018D"), 0);
     // Relay check boxes write their bit of their group's register only.
     p6->check("ChkPhTim", 7)->click();  // group 1 ("0185"), Aux. 3
-    EXPECT_EQ(word(images().Imagen_Edicion, "0185"), 0x000B);
-    p6->check("ChkGnd", 9)->click();  // group 2 ("0193"), Aux. 1
-    EXPECT_EQ(word(images().Imagen_Edicion, "0193"), 0x0006);
-    p6->check("ChkGnd", 10)->click();
-    EXPECT_EQ(word(images().Imagen_Edicion, "0193"), 0x0002);
-    EXPECT_EQ(images().Imagen_Setpoints, file_image());  // nothing reaches the stored image before STORE
-}
+    EXPECT_EQ(edited("0185"), 0x000B);
+    p6->check("ChkGnd", 10)->click();  // group 2 ("0193")
+    EXPECT_EQ(edited("0193"), 0x0000);
 
-TEST_F(SetpointPages, InputsAndEventRecorderWriteTheirBits) {
     auto p4 = open<SETPAGE4>();
-    EXPECT_EQ(p4->bits("Page1C(2)")->current_text(), "Block Trip");
-    EXPECT_EQ(p4->bits("Page1C(3)")->current_text(), "Contact Open");
     emit p4->bits("Page1C(5)")->Combo1->activated(1);
-    EXPECT_EQ(word(images().Imagen_Edicion, "010D"), 0x0006);
-    emit p4->bits("Page1C(0)")->Combo1->activated(6);
-    EXPECT_EQ(word(images().Imagen_Edicion, "010E"), 6);
-
+    EXPECT_EQ(edited("010D"), 0x0006);
     auto p9 = open<SETPAGE9>();
-    EXPECT_EQ(p9->bits("Page9(1)")->current_text(), "Off");
     emit p9->bits("Page9(1)")->Combo1->activated(1);
     emit p9->bits("Page9(4)")->Combo1->activated(0);
-    EXPECT_EQ(word(images().Imagen_Edicion, "0114"), 0x0007);
+    EXPECT_EQ(edited("0114"), 0x0007);
+    EXPECT_EQ(images().Imagen_Setpoints, file_image());  // nothing reaches the stored image before STORE
 }
 
 TEST_F(SetpointPages, StoreAndExitOffline) {
     auto page = open<SETPAGE6>();
     page->editor("Byte_UnR1(0)")->UpButton->click();
     put_word(images().Imagen_Edicion, "0102", 999);  // an edit of block 1 from elsewhere
-    EXPECT_NE(images().Imagen_Edicion, images().Imagen_Setpoints);
 
     app.msgs->expect_message("Setpoints were Saved to the Computer's Scratch memory", "NEVA", MsgButtons::Ok,
                              MsgIcon::Information);
@@ -292,14 +200,14 @@ TEST_F(SetpointPages, StoreAndExitOffline) {
     app.msgs->verify();
     EXPECT_EQ(images().Imagen_Setpoints, images().Imagen_Edicion);
     EXPECT_EQ(word(images().Imagen_Setpoints, "0181"), 101);
-    EXPECT_FALSE(queued(0, 28));
+    EXPECT_EQ(queued(0, 28), 0);
 
     // EXIT throws away the page's block only.
     page->editor("Word_TresR1(1)")->DownButton->click();
     put_word(images().Imagen_Edicion, "0103", 55);
     page->Command2->click();
     EXPECT_TRUE(same_block(images().Imagen_Edicion, images().Imagen_Setpoints, 2));
-    EXPECT_EQ(word(images().Imagen_Edicion, "0103"), 55);
+    EXPECT_EQ(edited("0103"), 55);
     EXPECT_EQ(main_enabled, std::vector<bool>({true, true}));  // EXIT, then the close it runs
     EXPECT_FALSE(page->isVisible());
 }
@@ -311,10 +219,8 @@ TEST_F(SetpointPages, OnlineLoadQueuesTheReadAndRefreshesWhenItArrives) {
     state().Reset_Permitido = true;
     auto page = open<SETPAGE6>();
     EXPECT_EQ(main_enabled, std::vector<bool>({false}));
-    EXPECT_TRUE(queued(0, 62));
-    EXPECT_FALSE(queued(0, 61));
-    EXPECT_TRUE(state().Reset_Permitido);
-    EXPECT_EQ(page->editor("Word_TresR1(0)")->text(), "2.5 Sec");
+    EXPECT_EQ(queued(0, 62), 1);
+    EXPECT_EQ(queued(0, 61), 0);
 
     // The relay's block arrives: stored and edit image hold it, the link reports the end.
     put_word(images().Imagen_Setpoints, "0184", 3000);
@@ -324,13 +230,12 @@ TEST_F(SetpointPages, OnlineLoadQueuesTheReadAndRefreshesWhenItArrives) {
     link.Accion = 62;
     link.ComunicacionFinalizada(true);
     EXPECT_EQ(page->editor("Word_TresR1(0)")->text(), "30 Sec");
-    EXPECT_EQ(page->bits("Page6C(0)")->current_text(), "ANSI Mod Inv");
     EXPECT_FALSE(page->row_visible("Word_TresR1(0)"));
 
     // STORE online queues the write and copies nothing itself.
     page->editor("Byte_UnR1(0)")->UpButton->click();
     page->Command1->click();
-    EXPECT_TRUE(queued(0, 28));
+    EXPECT_EQ(queued(0, 28), 1);
     EXPECT_NE(images().Imagen_Setpoints, images().Imagen_Edicion);
 
     // The relay refused the write: the link put its values back; the page shows them.
@@ -346,9 +251,9 @@ TEST_F(SetpointPages, OnlineLoadQueuesTheReadAndRefreshesWhenItArrives) {
 }
 
 TEST_F(SetpointPages, MainWindowMenusOpenThePages) {
-    write_setpoint_file(Arranque::ruta_archivo_defecto(QDir::toNativeSeparators(dir.path()).toStdString()),
-                        file_image(), "Default");
-    auto w = Inicio::Main(*app.ctx, "", {false, QDir::toNativeSeparators(dir.path()).toStdString()});
+    const std::string ruta = QDir::toNativeSeparators(dir.path()).toStdString();
+    write_setpoint_file(Arranque::ruta_archivo_defecto(ruta), file_image(), "Default");
+    auto w = Inicio::Main(*app.ctx, "", {false, ruta});
     register_setpoint_pages(*w);
     const std::pair<QAction*, const char*> menus[] = {{w->Set_page2, "SETPAGE2"},
                                                       {w->MnuPhProtec, "SETPAGE6"},
@@ -357,26 +262,12 @@ TEST_F(SetpointPages, MainWindowMenusOpenThePages) {
                                                       {w->mnu_Event, "SETPAGE9"}};
     for (const auto& [menu, name] : menus) {
         menu->trigger();
-        QWidget* open_page = QApplication::activeModalWidget();
-        auto* page = qobject_cast<SetpointPage*>(open_page);
+        auto* page = qobject_cast<SetpointPage*>(QApplication::activeModalWidget());
         ASSERT_NE(page, nullptr) << name;
         EXPECT_EQ(page->objectName(), name);
-        EXPECT_TRUE(page->isWindow());
-        expect_page_shows_image(*page, app.ctx->images().Imagen_Setpoints);
         QPointer<QWidget> gone(page);
         page->Command2->click();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_TRUE(gone.isNull()) << name;  // unloaded; the next open makes a new one
     }
-
-    // Communicating: the page holds the main window until it closes.
-    app.ctx->state().En_Linea = true;
-    w->Set_page2->trigger();
-    EXPECT_FALSE(w->habilitada());
-    EXPECT_TRUE(queued(0, 61));
-    auto* page = qobject_cast<SetpointPage*>(QApplication::activeModalWidget());
-    ASSERT_NE(page, nullptr);
-    page->close();  // by the close box: the window comes back, the edits stay
-    EXPECT_TRUE(w->habilitada());
-    app.ctx->state().En_Linea = false;
 }

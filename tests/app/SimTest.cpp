@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
@@ -15,7 +14,6 @@
 #include "SimulatorFixture.h"
 #include "connection/Comunicacion.h"
 #include "controls/UserControl1.h"
-#include "startup/Arranque.h"
 #include "ui/Principal.h"
 
 using namespace neva;
@@ -50,8 +48,6 @@ TEST_F(WithSimulator, OnAndOffFromTheConnectionDialog) {
 
     w->Comunica->trigger();
     auto& c = w->comunicacion();
-    EXPECT_EQ(c.Combo1->currentText(), "COM 1");
-    EXPECT_EQ(c.Combo2->currentText(), "9600");
     msgs->expect_message("SetPoints Will be Lost, Do you want to save it?", MsgAnswer::No);
     c.Command1_Click();
     ASSERT_TRUE(ctx->port().is_open());
@@ -72,9 +68,7 @@ TEST_F(WithSimulator, OnAndOffFromTheConnectionDialog) {
     EXPECT_EQ(w->panel(6), "Not Communicating....");
     EXPECT_EQ(c.Label6->text(), "Communication Not Stablished");
     EXPECT_EQ(ctx->images().Imagen_Edicion, factory);  // the default file again
-    EXPECT_TRUE(run_until([&] { return !ctx->port().is_open(); }, 5000));
-    EXPECT_TRUE(run_until([&] { return lamps({}); }, 3000));
-    EXPECT_EQ(w->panel(6), "Not Communicating....");
+    EXPECT_TRUE(run_until([&] { return !ctx->port().is_open() && lamps({}); }, 5000));
     msgs->verify();
 }
 
@@ -92,7 +86,6 @@ TEST_F(WithSimulator, RelayThatStopsAnsweringEndsInCommunicationErrorAndOff) {
     // The error ran the connection dialog's OFF.
     EXPECT_FALSE(st.En_Linea);
     EXPECT_EQ(w->comunicacion().Label6->text(), "Communication Not Stablished");
-    EXPECT_TRUE(st.Error_Comunicacion);
     EXPECT_TRUE(run_until([&] { return lamps({}) && w->panel(6) == "Not Communicating...."; }, 3000));
     sim.thaw();
 }
@@ -118,10 +111,8 @@ TEST_F(WithSimulator, StatusDisplayFollowsTheRelaysStatusBits) {
             return saw_trip && saw_no_trip && saw_open && saw_closed;
         },
         60000);
-    EXPECT_TRUE(saw_trip);
-    EXPECT_TRUE(saw_no_trip);
-    EXPECT_TRUE(saw_open);
-    EXPECT_TRUE(saw_closed);
+    EXPECT_TRUE(saw_trip && saw_no_trip && saw_open && saw_closed)
+        << saw_trip << saw_no_trip << saw_open << saw_closed;
     EXPECT_TRUE(st.En_Linea);
 }
 
@@ -145,9 +136,8 @@ TEST(EndToEnd, ProgramStartedLikeTheRunScriptConnectsByItself) {
     const QRegularExpression status_read("request slave 1 function 04 0203");
     auto log = [&] { return QString::fromLocal8Bit(sim.error_output()); };
     EXPECT_TRUE(run_until([&] { return log().count(status_read) >= 10; }, 30000)) << log().toStdString();
-    EXPECT_TRUE(log().contains("request slave 1 function 04 0000"));
-    EXPECT_TRUE(log().contains("request slave 1 function 03 0100"));
-    EXPECT_TRUE(log().contains("request slave 1 function 03 0180"));
+    for (const char* first : {"04 0000", "03 0100", "03 0180"})
+        EXPECT_TRUE(log().contains(QString("request slave 1 function ") + first)) << first;
     EXPECT_EQ(read_file(dir.filePath("marker").toStdString()), std::string("\x01\x00", 2));
     EXPECT_EQ(program.state(), QProcess::Running);
 

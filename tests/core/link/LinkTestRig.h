@@ -52,7 +52,7 @@ struct TestRelay {
     std::map<std::uint16_t, std::uint16_t> regs;
     std::map<int, std::vector<std::uint16_t>> events;  // event number -> time stamp words
 
-    void set(std::uint16_t reg, const std::vector<std::uint16_t>& words) {
+    void set(int reg, const std::vector<std::uint16_t>& words) {
         for (std::size_t i = 0; i < words.size(); ++i) regs[static_cast<std::uint16_t>(reg + i)] = words[i];
     }
 
@@ -118,7 +118,6 @@ struct Rig {
     testing::FakeTimer& timer1() { return static_cast<testing::FakeTimer&>(link.Timer1()); }
     testing::FakeTimer& timer_com() { return static_cast<testing::FakeTimer&>(link.Timer_Comunicacion()); }
     testing::FakeTimer& retardo() { return static_cast<testing::FakeTimer&>(link.TmrRetardoCom()); }
-    testing::FakeTimer& timer2() { return static_cast<testing::FakeTimer&>(link.Timer2()); }
 
     const Bytes& last() const { return port.written.back(); }
 
@@ -136,9 +135,13 @@ struct Rig {
         retardo().fire();
     }
     // The relay answers the last frame written.
-    void answer() { deliver(relay.reply(last())); }
-    void answer(int times) {
-        for (int i = 0; i < times; ++i) answer();
+    void answer(int times = 1) {
+        for (int i = 0; i < times; ++i) deliver(relay.reply(last()));
+    }
+    // Answers until the request (function, register) is the one in flight.
+    void answer_until(std::pair<int, int> req, int limit = 6) {
+        for (int i = 0; i < limit && fr(last()) != req; ++i) answer();
+        ASSERT_EQ(fr(last()), req);
     }
     // One second passes with no answer.
     void tick() {
@@ -151,8 +154,7 @@ struct Rig {
     void connect_and_settle() {
         relay.set(0x0600, {0, 0, 0, 0});
         ASSERT_TRUE(link.Conectar(1, 9600, relay.address));
-        for (int i = 0; i < 40 && fr(last()) != std::pair<int, int>{4, 0x0203}; ++i) answer();
-        ASSERT_EQ(fr(last()), (std::pair<int, int>{4, 0x0203}));
+        answer_until({4, 0x0203}, 40);
         ASSERT_TRUE(state.En_Linea);
     }
 };

@@ -5,7 +5,7 @@ namespace {
 
 class ArchivoAT : public ModemFixture {};
 
-TEST_F(ArchivoAT, RecordsAreHundredBlankPaddedBytes) {
+TEST_F(ArchivoAT, RecordsAreHundredBlankPaddedBytesAndShortFilesAreRefused) {
     // Missing: reads as empty and is not created by the read.
     state.Cadena_Modem = "old";
     EXPECT_TRUE(modem->Leer_Cadena_Modem(1));
@@ -32,9 +32,8 @@ TEST_F(ArchivoAT, RecordsAreHundredBlankPaddedBytes) {
     EXPECT_EQ(state.Cadena_Modem, std::string(60, 'A') + std::string(40, 'B'));
     EXPECT_FALSE(modem->Leer_Cadena_Modem(0));
     EXPECT_FALSE(std::filesystem::exists(folder / "AT.tmp"));
-}
 
-TEST_F(ArchivoAT, ShortFileChangesNothing) {
+    // A short file changes nothing.
     write_at_file("ATZ");
     state.Cadena_Modem = "kept";
     EXPECT_FALSE(modem->Leer_Cadena_Modem(1));

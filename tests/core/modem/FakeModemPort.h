@@ -26,7 +26,6 @@ public:
         std::string settings;
         bool dtr;
         int receive_threshold;
-        int send_threshold;
     };
 
     // What the modem answers to one write; empty = nothing.
@@ -47,8 +46,7 @@ public:
     bool write(const std::vector<std::uint8_t>& bytes) override {
         if (!FakePort::write(bytes)) return false;
         const std::string text(bytes.begin(), bytes.end());
-        sent.push_back({text, clock_.monotonic_ms(), port_number(), settings(), dtr(), receive_threshold(),
-                        send_threshold()});
+        sent.push_back({text, clock_.monotonic_ms(), port_number(), settings(), dtr(), receive_threshold()});
         if (on_write) on_write();
         if (!answer) return true;
         std::string reply = answer(text);

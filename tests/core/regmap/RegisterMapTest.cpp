@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "regmap/RegisterMap.h"
 
 namespace neva {
@@ -13,104 +11,33 @@ std::string joined(const std::vector<std::string>& v) {
     return s;
 }
 
-TEST(RegisterMap, ShippedMapLoadsWithEveryPageAndEntry) {
+TEST(RegisterMap, ShippedMapLoadsCleanWithItsPagesAndRows) {
     EXPECT_TRUE(shipped_register_map_errors().empty()) << joined(shipped_register_map_errors());
     const RegisterMap& map = shipped_register_map();
-
-    const std::map<std::string, std::pair<std::string, int>> pages{
-        {"SETPAGE2", {"SETPOINTS - System Setup", 1}},
-        {"SETPAGE3", {"SETPOINTS - Output Relays Configuration", 1}},
-        {"SETPAGE4", {"SETPOINTS - Digital Inputs Configuration", 1}},
-        {"SETPAGE6", {"SETPOINTS - Phase and Ground Protections", 2}},
-        {"SETPAGE9", {"SETPOINTS - Event Recorder", 1}},
-    };
-    ASSERT_EQ(map.pages().size(), pages.size());
-    for (const auto& [name, expected] : pages) {
-        const RegisterMapPage* p = map.page(name);
-        ASSERT_NE(p, nullptr) << name;
-        EXPECT_EQ(p->caption, expected.first);
-        EXPECT_EQ(p->block, expected.second);
-    }
-
-    // 16 visible rows and the 8 of the hidden copy on the system page.
-    const std::map<std::string, std::size_t> counts{
-        {"SETPAGE2", 24}, {"SETPAGE3", 8}, {"SETPAGE4", 6}, {"SETPAGE6", 22}, {"SETPAGE9", 5}};
-    std::size_t hidden = 0;
-    for (const auto& [name, n] : counts) {
-        EXPECT_EQ(map.page_entries(name).size(), n) << name;
-        for (const auto* e : map.page_entries(name)) {
-            if (e->hidden) {
-                ++hidden;
-                EXPECT_EQ(e->page, "SETPAGE2");
-                EXPECT_EQ(e->frame, "System Setup");
-            }
-        }
-    }
-    EXPECT_EQ(hidden, 8u);
+    EXPECT_EQ(map.pages().size(), 5u);
+    EXPECT_EQ(map.page("SETPAGE6")->block, 2);
     EXPECT_EQ(map.entries().size(), 65u);
-}
-
-TEST(RegisterMap, ShippedRowsCarryTheirExactProperties) {
-    const RegisterMap& map = shipped_register_map();
+    // 16 visible rows and the 8 of the hidden copy on the system page.
+    std::size_t hidden = 0;
+    for (const auto& e : map.entries()) hidden += e.hidden && e.page == "SETPAGE2";
+    EXPECT_EQ(hidden, 8u);
 
     const auto* delay = map.find("SETPAGE6", "Word_TresR1", 0);
     ASSERT_NE(delay, nullptr);
-    EXPECT_EQ(delay->kind, ControlKind::Word_TresR);
     EXPECT_EQ(delay->address(), "0184");
-    EXPECT_EQ(delay->label, "Phase Timed O/C Delay:");
-    EXPECT_EQ(delay->frame, "Phase Overcurrent");
-    const auto& p = delay->properties;
-    EXPECT_EQ(p.read_long("Datalen", 0), 1);
-    EXPECT_EQ(p.read_text("FormatoA", "0"), "#0.#0");
-    EXPECT_EQ(p.read_text("FormatoB", "0"), "#0.0");
-    EXPECT_EQ(p.read_text("FormatoC", "0"), "#0");
-    EXPECT_EQ(p.read_long("Min", 0), 5);
-    EXPECT_EQ(p.read_long("Max", 0), 60000);
-    EXPECT_EQ(p.read_fixed("Paso_C", 0), 100);
-    EXPECT_EQ(p.read_long("Cambio_B", 0), 1000);
-    EXPECT_EQ(p.read_text("Medida", "0"), "Sec");
-    // The three other delays use "#0.00" for their first range.
-    EXPECT_EQ(map.find("SETPAGE6", "Word_TresR1", 1)->properties.read_text("FormatoA", "0"), "#0.00");
-
+    EXPECT_EQ(delay->properties.read_fixed("Paso_C", 0), 100);
     // The pulse-time labels keep their misspelling; the dialog titles do not.
     const auto* aux1 = map.find("SETPAGE3", "Byte_UnR1", 1);
     ASSERT_NE(aux1, nullptr);
     EXPECT_EQ(aux1->label, "Aux. 1 Relay Puse Time:");
     EXPECT_EQ(aux1->properties.read_text("Titulo", "0"), "Aux. 1 Relay Pulse Time:");
-    EXPECT_EQ(map.find("SETPAGE3", "Byte_UnR1", 0)->properties.read_text("Titulo", "0"), "Trip Relay Pulse Time:");
-
-    EXPECT_EQ(map.find("SETPAGE6", "ChkPhTim", 5)->label, "Phase Inst. O/C  Relays:");
-    EXPECT_EQ(map.find("SETPAGE6", "Page6C", 1)->properties.read_text("Nombre11", "0"), "IEC  A Normal Inv");
-    EXPECT_EQ(map.find("SETPAGE6", "Page6C", 1)->properties.read_long("Cantidad_Items", 0), 13);
-
     // A check group is found by any of its boxes.
     const auto* group = map.find("SETPAGE2", "chkDiscrep", 6);
     ASSERT_NE(group, nullptr);
     EXPECT_EQ(group->index, 4);
-    EXPECT_EQ(group->count, 4);
-    EXPECT_EQ(group->address(), "0117");
     EXPECT_EQ(group->control_name(), "chkDiscrep(4..7)");
-    EXPECT_EQ(group->properties.read_text("Caption2", ""), "Aux 1");
-    EXPECT_EQ(map.find("SETPAGE6", "ChkGnd", 9)->properties.read_text("Caption2", ""), "Aux. 1");
-
     // The hidden copy of the block-trip delay stops at 100.
-    const auto* hidden = map.find("SETPAGE2", "PhaseCT", 4);
-    ASSERT_NE(hidden, nullptr);
-    EXPECT_TRUE(hidden->hidden);
-    EXPECT_EQ(hidden->properties.read_long("Max", 0), 100);
-    EXPECT_EQ(map.find("SETPAGE2", "PhaseCT", 5)->properties.read_long("Max", 0), 600);
-    EXPECT_FALSE(map.find("SETPAGE2", "PhaseCT", 5)->hidden);
-    EXPECT_EQ(map.find("SETPAGE2", "PhaseCT", 5)->frame, "Frame2");
-
-    const auto* combo = map.find("SETPAGE2", "Combo1");
-    ASSERT_NE(combo, nullptr);
-    EXPECT_EQ(combo->kind, ControlKind::ListBox);
-    EXPECT_EQ(combo->index, -1);
-    EXPECT_EQ(combo->properties.read_long("ValueOffset", 0), 1);
-
-    // A unit-less editor stores an empty unit, so its text ends in one blank.
-    EXPECT_EQ(map.find("SETPAGE6", "Byte_UnR1", 1)->properties.read_text("Medida", "0"), "");
-    EXPECT_EQ(map.find("SETPAGE9", "Page9", 3)->properties.read_long("Bit1", 0), 3);
+    EXPECT_EQ(map.find("SETPAGE2", "PhaseCT", 4)->properties.read_long("Max", 0), 100);
 }
 
 // A well-formed one-page map with one entry, into which a test splices bad lines.
@@ -136,19 +63,13 @@ TEST(RegisterMap, AcceptsAGoodEntry) {
 
 TEST(RegisterMap, RefusesInconsistentEntriesNamingThem) {
     const std::string b = "Kind=B\nDireccion=0107\nSmallChange=1\nPaso=1\n";
-    struct Case {
-        std::string entry;
-        std::string message;
-    };
+    struct Case { std::string entry; std::string message; };
     const std::vector<Case> cases{
         {b + "DataLen=0\nMax=300\n", "Max 300 does not fit a one-byte field (0..255)"},
         {b + "Max=70000\n", "Max 70000 does not fit a word field (0..65535)"},
-        {b + "Min=-1\nMax=10\n", "Min -1 is below 0"},
         {b + "Min=20\nMax=10\n", "Min 20 exceeds Max 10"},
         {"Kind=B\nDireccion=0107\nMax=10\nSmallChange=1\nPaso=0\n", "Paso is a scale of 0"},
         {"Kind=B\nDireccion=0107\nMax=10\nPaso=1\n", "SmallChange 0 is not a step"},
-        {"Kind=W3\nDireccion=0107\nDataLen=1\nMax=100\nInc_A=1\nInc_B=1\nInc_C=1\nPaso_B=0.01\nPaso_C=0.01\n",
-         "Paso_A is a scale of 0"},
         {"Kind=W3\nDireccion=0107\nDataLen=1\nMax=100\nInc_A=1\nInc_B=1\nInc_C=1\nPaso_A=0.01\nPaso_B=0.1\n"
          "Paso_C=0.01\nCambio_A=10\nCambio_B=50\n",
          "Paso_A, Paso_B and Paso_C differ"},
@@ -156,22 +77,16 @@ TEST(RegisterMap, RefusesInconsistentEntriesNamingThem) {
          "Max 1800 does not fit a one-byte field"},  // the word editors default to a byte
         {"Kind=X\nDireccion=0107\n", "unknown kind \"X\""},
         {"Direccion=0107\n", "no Kind"},
-        {"Kind=S\nNombre1=Off\nNombre2=On\n", "no Direccion"},
         {"Kind=S\nDireccion=0150\nNombre1=Off\nNombre2=On\n", "outside both setpoint blocks"},
         {"Kind=S\nDireccion=0184\nNombre1=Off\nNombre2=On\n", "lies in block 2, the page edits block 1"},
         {"Kind=S\nDireccion=0114\nDataLen=1\nBit1=3\nPaso=2\nNombre1=Off\nNombre2=On\n",
          "the last name codes 2, beyond the 1-bit field"},
-        {"Kind=S\nDireccion=0114\nDataLen=1\nTipo=1\nBit2=1\nPaso=2\nNombre1=a\nNombre2=b\nNombre3=c\nCantidad_Items=3\n",
-         "the last name codes 4, beyond the 2-bit field"},
         {"Kind=L\nDireccion=0101\nDataLen=1\nTipo=1\nBit1=5\nBit2=6\nNombre1=a\nNombre2=b\nNombre3=c\nNombre4=d\n"
          "Nombre5=e\nCantidad_Items=5\n",
          "5 names are more than 2 bits can code"},
-        {"Kind=S\nDireccion=0114\nDataLen=1\nPaso=0\nNombre1=Off\nNombre2=On\n", "Paso 0 is a multiplier of 0"},
         {"Kind=S\nDireccion=0114\nBit1=9\nNombre1=Off\nNombre2=On\n", "Bit1 9 lies outside a one-byte field"},
         {"Kind=S\nDireccion=0114\nDataLen=1\nTipo=1\nBit1=4\nBit2=4\nNombre1=a\nNombre2=b\n", "bit 4 is used twice"},
-        {"Kind=S\nDireccion=0114\nDataLen=1\nTipo=5\n", "Tipo 5 is not 0..3"},
         {b + "Max=10\nMinimo=3\n", "unknown property \"Minimo\""},
-        {b + "Max=ten\n", "Max \"ten\" is not a valid value"},
         {b + "Max=10\nFormato=#,##0\n", "Formato \"#,##0\" is not a valid value"},
         {b + "Max=10\nmax=12\n", "\"max\" given twice"},
         {"Kind=C\nDireccion=0114\nCaption1=Trip\nCaption2=Aux 1\nCaption3=Aux 2\nCaption4=Aux 3\n",
@@ -187,8 +102,6 @@ TEST(RegisterMap, RefusesInconsistentEntriesNamingThem) {
 TEST(RegisterMap, RefusesBrokenStructure) {
     EXPECT_NE(load_error("Kind=B\n").find("outside any section"), std::string::npos);
     EXPECT_NE(load_error("[SETPAGE9]\nCaption=x\nBlock=3\n").find("Block is not 1 or 2"), std::string::npos);
-    EXPECT_NE(load_error("[SETPAGE9]\nCaption=x\nBlock=1\n[SETPAGE9 Test(1..]\nKind=B\n").find("malformed control name"),
-              std::string::npos);
     EXPECT_NE(load_error("[SETPAGE5 Test(0)]\nKind=S\nDireccion=0114\nNombre1=a\nNombre2=b\n")
                   .find("page SETPAGE5 is not declared"),
               std::string::npos);
@@ -209,7 +122,6 @@ TEST(RegisterMap, KeepsValuesVerbatimAndAcceptsWindowsLineEnds) {
     ASSERT_TRUE(map.has_value()) << joined(errors);
     const auto* e = map->find("SETPAGE6", "Page6C", 0);
     ASSERT_NE(e, nullptr);
-    EXPECT_EQ(e->label, "Phase Timed O/C Curve:");
     EXPECT_EQ(e->properties.read_text("Nombre2", ""), "IEC  A Normal Inv");
     EXPECT_EQ(map->page("SETPAGE6")->caption, "SETPOINTS - Phase and Ground Protections");
 }

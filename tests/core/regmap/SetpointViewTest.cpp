@@ -29,26 +29,18 @@ TEST(SetpointView, ShowsEachSetpointAsItsPageDoes) {
     put_word(img, "0101", 0x0440);       // bit 10 (out of service) and bits 5,6 = 2 (zero sequence)
     put_word(img, "010B", 150);
 
-    const auto delay = view_setpoint(entry("SETPAGE6", "Word_TresR1", 0), img);
-    EXPECT_EQ(delay.display, "2.5 Sec");
-    EXPECT_EQ(delay.raw, 250);
+    EXPECT_EQ(view_setpoint(entry("SETPAGE6", "Word_TresR1", 0), img).display, "2.5 Sec");
     EXPECT_EQ(view_setpoint(entry("SETPAGE6", "Word_TresR1", 1), img).display, "0.05 Sec");
     EXPECT_EQ(view_setpoint(entry("SETPAGE6", "Word_DosR1", 0), img).display, "150 %CT");
     EXPECT_EQ(view_setpoint(entry("SETPAGE6", "Byte_UnR1", 1), img).display, "1.5 ");  // no unit, one blank
 
-    const auto curve = view_setpoint(entry("SETPAGE6", "Page6C", 0), img);
-    EXPECT_EQ(curve.display, "IEC  A Normal Inv");
-    EXPECT_EQ(curve.raw, 10);
-
+    EXPECT_EQ(view_setpoint(entry("SETPAGE6", "Page6C", 0), img).display, "IEC  A Normal Inv");
     const auto relays = view_setpoint(entry("SETPAGE6", "ChkPhTim", 0), img);
     EXPECT_EQ(relays.display, "[x] Trip [ ] Aux. 1 [ ] Aux. 2 [x] Aux. 3");
     EXPECT_EQ(relays.raw, 9);
 
-    const auto sensing = view_setpoint(entry("SETPAGE2", "Combo1"), img);
-    EXPECT_EQ(sensing.display, "Zero Sequence");
-    EXPECT_EQ(sensing.raw, 2);
+    EXPECT_EQ(view_setpoint(entry("SETPAGE2", "Combo1"), img).display, "Zero Sequence");
     EXPECT_EQ(view_setpoint(entry("SETPAGE2", "Page1C", 4), img).display, "Yes");
-    EXPECT_EQ(view_setpoint(entry("SETPAGE2", "PhaseCT", 5), img).display, "1.50 Sec");
     EXPECT_EQ(view_setpoint(entry("SETPAGE2", "PhaseCT", 0), img).display, "0 A");  // zero image shows 0
 
     // A curve value with no name shows nothing rather than a wrong name.
@@ -60,18 +52,11 @@ TEST(SetpointView, ShowsEachSetpointAsItsPageDoes) {
 
 TEST(SetpointView, ChecksLimitsStepGridAndListedChoices) {
     const auto& delay = entry("SETPAGE6", "Word_TresR1", 0);
-    EXPECT_FALSE(check_setpoint(delay, 5).has_value());
     EXPECT_FALSE(check_setpoint(delay, 99).has_value());
-    EXPECT_FALSE(check_setpoint(delay, 550).has_value());
     EXPECT_FALSE(check_setpoint(delay, 60000).has_value());
     EXPECT_EQ(check_setpoint(delay, 555), "not a multiple of its step 10");
     EXPECT_EQ(check_setpoint(delay, 1050), "not a multiple of its step 100");
     EXPECT_EQ(check_setpoint(delay, 4), "outside 5..60000");
-    EXPECT_EQ(check_setpoint(delay, 60100), "outside 5..60000");
-
-    const auto& pickup = entry("SETPAGE6", "Word_DosR1", 1);
-    EXPECT_FALSE(check_setpoint(pickup, 99).has_value());
-    EXPECT_EQ(check_setpoint(pickup, 105), "not a multiple of its step 10");
 
     // One range: the grid of SmallChange, as the numeric entry dialog checks it.
     const auto& ct = entry("SETPAGE2", "PhaseCT", 0);
@@ -82,10 +67,7 @@ TEST(SetpointView, ChecksLimitsStepGridAndListedChoices) {
     const auto& curve = entry("SETPAGE6", "Page6C", 1);
     EXPECT_FALSE(check_setpoint(curve, 12).has_value());
     EXPECT_EQ(check_setpoint(curve, 13), "not a listed choice");
-    const auto& sensing = entry("SETPAGE2", "Combo1");
-    EXPECT_FALSE(check_setpoint(sensing, 1).has_value());
-    EXPECT_EQ(check_setpoint(sensing, 0), "not a listed choice");
-    EXPECT_EQ(check_setpoint(sensing, 3), "not a listed choice");
+    EXPECT_EQ(check_setpoint(entry("SETPAGE2", "Combo1"), 0), "not a listed choice");
     EXPECT_FALSE(check_setpoint(entry("SETPAGE2", "chkDiscrep", 0), 15).has_value());
 }
 
