@@ -17,12 +17,13 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <iostream>
 #include <memory>
 #include <numeric>
 #include <string>
 #include <vector>
 
-#include "BenchMessages.h"
+#include "CliMessages.h"
 #include "RecordingPort.h"
 #include "RunUntil.h"
 #include "SimProcess.h"
@@ -88,7 +89,9 @@ Result run_one(int baud, double window_s, const QString& sim_program) {
     neva::RegisterImages images;
     neva::QtTimerFactory timers;
     neva::QtClock clock;
-    neva::bench::BenchMessages messages;
+    // Nobody clicks during a benchmark: boxes are answered as the command-line tool
+    // answers them, and their texts go to standard error.
+    neva::cli::CliMessages messages(std::cerr);
     neva::QtSerialPort qt_port;
     RecordingPort line(qt_port);
     neva::LinkController link(state, images, line, timers, messages, clock);
@@ -134,8 +137,8 @@ Result run_one(int baud, double window_s, const QString& sim_program) {
         [&] { return Seconds(RecordingPort::Clock::now() - t_start).count() >= window_s || state.Error_Comunicacion; },
         static_cast<int>(window_s * 1000) + 5000);
     link.Desconectar();
-    if (state.Error_Comunicacion && !messages.shown.empty()) {
-        r.failure = "communication error during the status window: " + messages.shown.front();
+    if (state.Error_Comunicacion && !messages.shown().empty()) {
+        r.failure = "communication error during the status window: " + messages.shown().front().text;
         return r;
     }
     std::vector<RecordingPort::Record> status;
