@@ -29,9 +29,9 @@
 #include "SimProcess.h"
 #include "image/RegisterImages.h"
 #include "link/LinkController.h"
-#include "platform/QtClock.h"
-#include "platform/QtSerialPort.h"
-#include "platform/QtTimerFactory.h"
+#include "adapters/QtClock.h"
+#include "adapters/QtSerialPort.h"
+#include "adapters/QtTimerFactory.h"
 #include "startup/SharedState.h"
 
 namespace {

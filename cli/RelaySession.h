@@ -19,8 +19,8 @@
 #include "IsoDateClock.h"
 #include "image/RegisterImages.h"
 #include "link/LinkController.h"
-#include "platform/QtSerialPort.h"
-#include "platform/QtTimerFactory.h"
+#include "adapters/QtSerialPort.h"
+#include "adapters/QtTimerFactory.h"
 #include "startup/SharedState.h"
 
 namespace neva::cli {

@@ -1,8 +1,8 @@
 #include "ui/AppContext.h"
 
-#include "platform/QtClock.h"
-#include "platform/QtSerialPort.h"
-#include "platform/QtTimerFactory.h"
+#include "adapters/QtClock.h"
+#include "adapters/QtSerialPort.h"
+#include "adapters/QtTimerFactory.h"
 #include "services/QtMessageService.h"
 #include "startup/Arranque.h"
 

@@ -2,9 +2,9 @@
 
 #include <QDir>
 
-#include "platform/QtClock.h"
-#include "platform/QtSerialPort.h"
-#include "platform/QtTimerFactory.h"
+#include "adapters/QtClock.h"
+#include "adapters/QtSerialPort.h"
+#include "adapters/QtTimerFactory.h"
 #include "ui/Inicio.h"
 
 namespace neva::apptest {

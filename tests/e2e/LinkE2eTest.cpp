@@ -16,9 +16,9 @@
 #include "RunUntil.h"
 #include "image/RegisterImages.h"
 #include "link/LinkController.h"
-#include "platform/QtClock.h"
-#include "platform/QtSerialPort.h"
-#include "platform/QtTimerFactory.h"
+#include "adapters/QtClock.h"
+#include "adapters/QtSerialPort.h"
+#include "adapters/QtTimerFactory.h"
 #include "startup/SharedState.h"
 #include "testing/ScriptedMessages.h"
 

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/QtClock.h"
+#include "adapters/QtClock.h"
 
 namespace neva {
 namespace {

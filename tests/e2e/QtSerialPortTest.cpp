@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "RunUntil.h"
-#include "platform/QtSerialPort.h"
+#include "adapters/QtSerialPort.h"
 
 namespace neva {
 namespace {

@@ -18,8 +18,8 @@
 
 #include "SimProcess.h"
 #include "modem/Lectura_Escritura.h"
-#include "platform/QtClock.h"
-#include "platform/QtSerialPort.h"
+#include "adapters/QtClock.h"
+#include "adapters/QtSerialPort.h"
 #include "testing/ScriptedMessages.h"
 
 namespace neva::modemtest {

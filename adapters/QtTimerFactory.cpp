@@ -1,6 +1,6 @@
-#include "platform/QtTimerFactory.h"
+#include "adapters/QtTimerFactory.h"
 
-#include "platform/QtTimer.h"
+#include "adapters/QtTimer.h"
 
 namespace neva {
 

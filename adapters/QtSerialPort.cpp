@@ -1,4 +1,4 @@
-#include "platform/QtSerialPort.h"
+#include "adapters/QtSerialPort.h"
 
 #include <QFileInfo>
 #include <QMetaObject>

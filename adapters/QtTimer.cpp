@@ -1,4 +1,4 @@
-#include "platform/QtTimer.h"
+#include "adapters/QtTimer.h"
 
 namespace neva {
 

@@ -1,4 +1,4 @@
-#include "platform/QtClock.h"
+#include "adapters/QtClock.h"
 
 #include <QDate>
 #include <QDateTime>
