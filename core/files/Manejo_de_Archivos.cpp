@@ -93,6 +93,7 @@ bool Manejo_de_Archivos::Guardar_Archivo(const std::string& path, const EventTex
         return false;
     }
     record_ = rec;
+    state_.unsaved_changes = false;
     return true;
 }
 
@@ -144,6 +145,7 @@ LoadResult Manejo_de_Archivos::Leer_Archivo(const std::string& path) {
     // The loaded setpoints are also the offline scratch memory.
     Guarda_Edicion(images_);
     state_.Archivo_Cargado = true;
+    state_.unsaved_changes = false;
 
     LoadResult r;
     r.loaded = true;

@@ -87,7 +87,7 @@ bool LinkController::Conectar(int puerto, int velocidad, int direccion) {
     state_.Ticks_Sin_Respuesta = 0;
     // Failures of an earlier connection do not count against this one.
     link.reset_failures();
-    print_slot_ = -1;
+    abandon_event_print();
     colas_->Iniciar_Colas();
 
     link.Reconocer_Controles_De_Comunicacion(&port_);
@@ -120,7 +120,7 @@ void LinkController::Desconectar() {
     state_.Error_Comunicacion = true;
     state_.En_Linea = false;
     state_.Esperando_Respuesta = false;
-    print_slot_ = -1;
+    abandon_event_print();
     timer1_->set_enabled(false);
     timer_comunicacion_->set_enabled(false);
     // A write to a port that has gone is refused by the port, never a crash.
@@ -206,6 +206,7 @@ void LinkController::NEVA_ComunicacionFinalizada(bool ok) {
         port_.close();
         state_.En_Linea = false;
         state_.Esperando_Respuesta = false;
+        abandon_event_print();
     } else {
         colas_->Despachar_Proceso();
     }
@@ -219,9 +220,11 @@ void LinkController::NEVA_Finalizado(bool& ok) {
 
 void LinkController::NEVA_ErrorCommActivado() {
     state_.Error_Comunicacion = true;
-    messages_.message_box(" Communication Error...", MsgButtons::Ok, MsgIcon::Critical, "Communication Error");
     timer1_->set_enabled(false);
+    // Offline before the box: while the user reads it nothing may show the relay as live.
     Desconectar();
+    if (on_offline) on_offline();
+    messages_.message_box(" Communication Error...", MsgButtons::Ok, MsgIcon::Critical, "Communication Error");
     if (on_disconnect) on_disconnect();
 }
 
@@ -282,9 +285,16 @@ bool LinkController::Imprimir_Eventos() {
         Encolar_Proceso(0, 30 + i);
         last = colas_->Encolar_Proceso(0, neva_.get(), 90);
     }
+    // Without the last read in the queue nothing would ever end the print.
+    if (last < 0) return false;
     print_slot_ = last;
     state_.Imprimiendo = true;
     return true;
+}
+
+void LinkController::abandon_event_print() {
+    if (print_slot_ >= 0) state_.Imprimiendo = false;
+    print_slot_ = -1;
 }
 
 }  // namespace neva

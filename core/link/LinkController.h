@@ -75,13 +75,18 @@ public:
 
     // Print events: while communicating queues 30, then 31..40 each followed by 90, on
     // channel 0, sets Imprimiendo, and raises ReadyEvents (on_ready_events) once the
-    // last of those has been answered. Returns false (nothing queued) when offline.
+    // last of those has been answered. Returns false (Imprimiendo left clear) when
+    // offline or when the queue could not take the reads. A print that can no longer
+    // complete (OFF, a communication error, a new connection) clears Imprimiendo.
     bool Imprimir_Eventos();
 
-    // Hooks for the window. on_disconnect runs after " Communication Error..." has been
-    // shown and Desconectar() has run (also when the port is lost): the rest of the
-    // connection dialog's OFF (reload the default file, status texts).
-    // on_ready_events runs when the link raises ReadyEvents.
+    // Hooks for the window. on_offline runs once Desconectar() has run on a
+    // communication error, before " Communication Error..." is shown: the window stops
+    // showing the relay as live while the user reads the box. on_disconnect runs after
+    // the box (also when the port is lost): the rest of the connection dialog's OFF
+    // (reload the default file, status texts). on_ready_events runs when the link
+    // raises ReadyEvents.
+    std::function<void()> on_offline;
     std::function<void()> on_disconnect;
     std::function<void()> on_ready_events;
 
@@ -101,6 +106,9 @@ private:
     bool handling_ = false;
     // Slot of channel 0 whose answer completes a print of the event record, or -1.
     int print_slot_ = -1;
+    // A print of the event record that can no longer complete is given up: the pages
+    // must read and poll again instead of behaving as if loaded for a print.
+    void abandon_event_print();
 };
 
 }  // namespace neva

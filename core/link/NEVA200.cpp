@@ -301,6 +301,8 @@ void NEVA200::Refrescar() {
             const std::size_t n = std::min<std::size_t>(bytes_esperados_setpoint_, kSetpointImageSize - pos);
             std::copy_n(respuesta_.begin() + 3, n, images_.Imagen_Setpoints.begin() + pos);
             copy_block_to_edit(images_, block);
+            // The relay's setpoints are now the working ones, and no file holds them.
+            state_.unsaved_changes = true;
             resultado_ = true;
         } else {
             // Nothing of a bad answer is stored: the stored block keeps the relay's

@@ -50,6 +50,11 @@ struct SharedState {
     bool Archivo_Cargado = false;       // the last setpoint file load succeeded
     bool Enviando_Archivo = false;      // a setpoint file is being sent
     bool Imprimiendo = false;           // a print run is loading pages
+    // The working setpoints (or the texts saved with them) hold something no file
+    // holds: set by a store into the scratch memory, by a read of the relay's
+    // setpoints and by an edit of the relay's texts; cleared by a save and a load.
+    // New, Load, ON, OFF and the reload after a communication error offer a save first.
+    bool unsaved_changes = false;
 
     // Flags of the link engine.
     bool Error_Comunicacion = false;    // communication stopped after an error

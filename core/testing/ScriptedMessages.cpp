@@ -93,6 +93,7 @@ std::optional<ExpectedPrompt> ScriptedMessages::next(ExpectedPrompt::Kind kind, 
 MsgAnswer ScriptedMessages::message_box(const std::string& text, MsgButtons buttons, MsgIcon icon,
                                         const std::string& title) {
     seen.push_back({ExpectedPrompt::Kind::Message, text, title, buttons, icon, {}});
+    if (while_shown) while_shown(text);
     auto p = next(ExpectedPrompt::Kind::Message, text);
     if (!p) return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Cancel;
     if (p->title) {

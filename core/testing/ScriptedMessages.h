@@ -5,6 +5,7 @@
 // never came (checked when the service is destroyed or by verify()).
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,6 +48,9 @@ public:
     bool done() const { return expected_.empty(); }
 
     std::vector<SeenPrompt> seen;
+    // Runs while a message box is up (before its answer), with the box's text: a test
+    // looks at what the program shows the user behind the box.
+    std::function<void(const std::string& text)> while_shown;
 
     MsgAnswer message_box(const std::string& text, MsgButtons buttons, MsgIcon icon,
                           const std::string& title) override;
