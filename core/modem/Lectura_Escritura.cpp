@@ -305,8 +305,10 @@ void Lectura_Escritura::Cadena_Personal(int combo3_index, int combo4_index, cons
     Leer_Cadena_Modem(1);
     const std::optional<std::string> typed =
         messages_.input_box(kPrompt, kAppTitle, trim_blanks(state_.Cadena_Modem));
+    // Cancel ends the run: nothing is kept, written or sent.
+    if (!typed) return;
     // The file keeps one record of 100 characters; what is sent is what is kept.
-    state_.Cadena_Modem = trim_blanks(typed.value_or(std::string())).substr(0, kRecordLength);
+    state_.Cadena_Modem = trim_blanks(*typed).substr(0, kRecordLength);
     state_.Cadena_Modem = trim_blanks(state_.Cadena_Modem);
     if (!state_.Cadena_Modem.empty() && !Guardar_Cadena_Modem(1))
         messages_.message_box(kSaveFailed, MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
