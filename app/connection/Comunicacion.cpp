@@ -173,6 +173,11 @@ void Comunicacion::reject() {
 }
 
 void Comunicacion::closeEvent(QCloseEvent* e) {
+    // While a modem is being programmed the dialog stays: the run still uses the port.
+    if (programando_) {
+        e->ignore();
+        return;
+    }
     // The close box works as Cancel: the main window must not stay disabled.
     principal_.habilitar(true);
     QDialog::closeEvent(e);
@@ -233,6 +238,8 @@ void Comunicacion::Command1_Click() {
     auto& ctx = principal_.contexto();
     auto& st = ctx.state();
     auto& msg = ctx.messages();
+    // No connection while the modem programming has the port.
+    if (programando_) return;
 
     set_escape(false);
     Botones->setEnabled(false);
@@ -254,6 +261,20 @@ void Comunicacion::Command1_Click() {
         fin();
         return;
     }
+    // The question comes before anything changes: Cancel, or a save that was
+    // cancelled or failed, leaves the settings, the link and the setpoints as they were.
+    if (!st.Modo_Externo) {
+        const MsgAnswer respuesta =
+            msg.message_box(Principal::kPreguntaGuardar, MsgButtons::YesNoCancel, MsgIcon::Critical, "NEVA");
+        const bool guardado = respuesta != MsgAnswer::Yes ||
+                              ctx.archivos().Guardar_Como(ctx.textos_de_eventos()) == FileOutcome::Done;
+        principal_.mostrar_modificado();
+        if (respuesta == MsgAnswer::Cancel || !guardado) {
+            fin();
+            return;
+        }
+    }
+
     st.Direccion_Rele = static_cast<std::uint8_t>(Byte_UnR1->value());
     st.Puerto_Com = static_cast<std::int16_t>(Combo1->currentIndex() + 1);
     st.Velocidad_Com = Combo2->currentText().toInt();
@@ -263,13 +284,6 @@ void Comunicacion::Command1_Click() {
     neva.Puerto_PC = st.Puerto_Com;
     neva.Cadena_Com = std::to_string(st.Velocidad_Com);
     neva.Direccion = st.Direccion_Rele;
-
-    MsgAnswer respuesta = MsgAnswer::No;
-    if (!st.Modo_Externo) {
-        respuesta = msg.message_box("SetPoints Will be Lost, Do you want to save it?", MsgButtons::YesNoCancel,
-                                    MsgIcon::Critical, "NEVA");
-        if (respuesta == MsgAnswer::Yes) ctx.archivos().Guardar_Como(ctx.textos_de_eventos());
-    }
 
     if (!st.Modo_Modem) {
         if (!link.Conectar(st.Puerto_Com, st.Velocidad_Com, st.Direccion_Rele)) {
@@ -282,9 +296,8 @@ void Comunicacion::Command1_Click() {
     }
 
     st.Reset_Permitido = true;
-    principal_.setWindowTitle(Principal::kTitulo);
+    principal_.poner_titulo(Principal::kTitulo);
     panels_de_enlace();
-    if (respuesta == MsgAnswer::Cancel) principal_.set_panel(6, Principal::kNoComunicando);
     fin();
 }
 
@@ -298,14 +311,30 @@ void Comunicacion::TmrStateCom_Timer() {
 }
 
 void Comunicacion::Command2_Click() {
+    // A communication error while the question below is up runs OFF again; the OFF
+    // under way finishes the job.
+    if (apagando_ || programando_) return;
     auto& ctx = principal_.contexto();
+    auto& st = ctx.state();
     auto& link = ctx.link();
+    bool recargar = false;
+    {
+        apagando_ = true;
+        struct Fin {
+            bool& f;
+            ~Fin() { f = false; }
+        } fin{apagando_};
+        recargar = principal_.guardar_cambios_antes();
+    }
+    // Cancel keeps a running connection running. After a communication error the link
+    // is already down: Cancel then keeps the setpoints, offline, for the user to save.
+    if (!recargar && (st.En_Linea || st.Esperando_Respuesta)) return;
     // Stop the link first: the default file load below must not be overwritten by an
     // answer still on its way.
     link.Desconectar();
-    ctx.state().Error_Comunicacion = true;
-    principal_.aplicar_carga(ctx.archivos().Leer_Archivo(ctx.ruta_archivo_defecto()));
-    ctx.state().En_Linea = false;
+    st.Error_Comunicacion = true;
+    if (recargar) principal_.aplicar_carga(ctx.archivos().Leer_Archivo(ctx.ruta_archivo_defecto()));
+    st.En_Linea = false;
     principal_.set_panel(6, Principal::kNoComunicando);
     Label6->setText(kNoEstablecida);
 }
@@ -323,10 +352,16 @@ void Comunicacion::Modem_Click() {
     const int option = Option2[0]->isChecked() ? Lectura_Escritura::kDefaultString
                        : Option2[1]->isChecked() ? Lectura_Escritura::kPersonalString
                                                  : -1;
-    Frame4->setEnabled(false);
+    // The run takes the port and lets the user interface run while it waits: nothing
+    // that connects, disconnects or closes the dialog may start meanwhile.
+    programando_ = true;
+    for (QWidget* w : {static_cast<QWidget*>(Frame4), static_cast<QWidget*>(Frame2), static_cast<QWidget*>(Botones)})
+        w->setEnabled(false);
     modem_->Modem_Click(option, Combo3->currentIndex(), Combo4->currentIndex(),
                         Combo4->currentText().toStdString());
-    Frame4->setEnabled(true);
+    for (QWidget* w : {static_cast<QWidget*>(Frame4), static_cast<QWidget*>(Frame2), static_cast<QWidget*>(Botones)})
+        w->setEnabled(true);
+    programando_ = false;
 }
 
 }  // namespace neva

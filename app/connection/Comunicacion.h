@@ -93,6 +93,8 @@ private:
     Principal& principal_;
     std::unique_ptr<Timer> tmr_state_com_;
     std::unique_ptr<Lectura_Escritura> modem_;
+    bool programando_ = false;  // a modem programming run has the port
+    bool apagando_ = false;     // OFF is asking about unsaved setpoints
 };
 
 }  // namespace neva

@@ -2,7 +2,9 @@
 // The properties dialog: the three descriptive texts that travel with setpoint
 // files, and the relay's firmware version (display only).
 
+#include <QByteArray>
 #include <QDialog>
+#include <QString>
 
 class QLineEdit;
 class QPlainTextEdit;
@@ -33,7 +35,14 @@ protected:
     void reject() override;
 
 private:
+    // The observations as they would be kept: one byte per character, line breaks as
+    // the loaded text had them (CR LF or LF).
+    QByteArray observaciones() const;
+    void limitar_observaciones();
+
     Principal& principal_;
+    bool crlf_ = false;
+    QString observaciones_cargadas_;  // the observations as the box showed them at load
 };
 
 }  // namespace neva

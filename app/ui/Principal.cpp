@@ -56,7 +56,7 @@ std::optional<double> valor_inicial(const std::string& texto) {
 
 Principal::Principal(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(ctx) {
     setObjectName("Principal");
-    setWindowTitle(kTitulo);
+    poner_titulo(kTitulo);
     setWindowIcon(ToolBarIcons::icon(ToolBarIcons::ActualValues));
 
     // The breaker status display fills the window.
@@ -86,6 +86,14 @@ Principal::Principal(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ct
     // The link's status tick and error path land on this window.
     auto& link = ctx_.link();
     link.Timer2().on_tick = [this] { Timer2_Timer(); };
+    link.on_offline = [this] {
+        // The link has gone offline on an error: dark lamps and the offline status
+        // while " Communication Error..." is up, not the last live picture.
+        ctx_.link().Timer2().set_enabled(false);
+        UserControl11->Desactivar();
+        set_panel(6, kNoComunicando);
+        if (comunicacion_) comunicacion_->Label6->setText(Comunicacion::kNoEstablecida);
+    };
     link.on_disconnect = [this] { comunicacion().Command2_Click(); };
     link.on_ready_events = [this] { NEVA_ReadyEvents(); };
     resize(700, 560);
@@ -94,6 +102,7 @@ Principal::Principal(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ct
 Principal::~Principal() {
     auto& link = ctx_.link();
     link.Timer2().on_tick = nullptr;
+    link.on_offline = nullptr;
     link.on_disconnect = nullptr;
     link.on_ready_events = nullptr;
 }
@@ -183,10 +192,8 @@ void Principal::crear_barra() {
         botones[i]->setToolTip(QString::fromLatin1(botones_def[i].second));
         botones[i]->setObjectName(QStringLiteral("Button%1").arg(i + 1));
     }
-    connect(botones[0], &QAction::triggered, this, [this] {
-        aplicar_carga(ctx_.archivos().Abrir_Archivo());
-    });
-    connect(botones[1], &QAction::triggered, this, [this] { ctx_.archivos().Guardar_Como(ctx_.textos_de_eventos()); });
+    connect(botones[0], &QAction::triggered, this, [this] { cargar_archivo(); });
+    connect(botones[1], &QAction::triggered, this, [this] { guardar_como(); });
     // "All Actual Values" opens the metering page; Print, Store and Help have no action.
     connect(botones[3], &QAction::triggered, this, [this] { abrir_pagina(Pagina::AVPAGE1); });
 }
@@ -213,15 +220,49 @@ void Principal::set_panel(int n, const QString& text) {
 
 void Principal::aplicar_carga(const LoadResult& r) {
     if (!r.loaded) return;
-    setWindowTitle(q(r.caption));
+    poner_titulo(q(r.caption));
     set_panel(5, q(r.address_panel));
     set_panel(6, q(r.status_panel));
+    // The load stopped the link: a print of the event record waiting for its reads
+    // would never end.
+    ctx_.state().Imprimiendo = false;
+    // A page left showing the old values would STORE values nobody sees.
+    for (const auto& [p, w] : instancias_) {
+        auto reg = paginas_.find(p);
+        if (w && w->isVisible() && reg != paginas_.end() && reg->second.refrescar) reg->second.refrescar(w);
+    }
+}
+
+void Principal::poner_titulo(const QString& titulo) {
+    setWindowTitle(titulo + QStringLiteral("[*]"));
+    mostrar_modificado();
+}
+
+void Principal::mostrar_modificado() { setWindowModified(ctx_.state().unsaved_changes); }
+
+bool Principal::guardar_cambios_antes() {
+    if (!ctx_.state().unsaved_changes) return true;
+    const auto r = ctx_.messages().message_box(kPreguntaGuardar, MsgButtons::YesNoCancel, MsgIcon::Critical, "NEVA");
+    if (r == MsgAnswer::Cancel) return false;
+    if (r == MsgAnswer::No) return true;
+    const bool guardado = ctx_.archivos().Guardar_Como(ctx_.textos_de_eventos()) == FileOutcome::Done;
+    mostrar_modificado();
+    return guardado;
+}
+
+bool Principal::seguir_sin_enlace() {
+    const auto& st = ctx_.state();
+    if (!st.Modo_Externo || !(st.En_Linea || st.Esperando_Respuesta)) return true;
+    return ctx_.messages().message_box(kFinEnlaceExterno, MsgButtons::YesNo, MsgIcon::Question, "NEVA") ==
+           MsgAnswer::Yes;
 }
 
 void Principal::habilitar(bool on) {
     menuBar()->setEnabled(on);
     Toolbar1->setEnabled(on);
     centralWidget()->setEnabled(on);
+    // Pages close through here: show what their STORE did to the unsaved state.
+    mostrar_modificado();
 }
 
 bool Principal::habilitada() const { return menuBar()->isEnabled(); }
@@ -271,7 +312,7 @@ void Principal::Form_Load() {
     set_panel(3, QStringLiteral("COM: %1").arg(st.Puerto_Com));
     set_panel(6, kNoComunicando);
     habilitar(true);
-    setWindowTitle(kTitulo);
+    poner_titulo(kTitulo);
 }
 
 void Principal::guardar_marca(std::int16_t valor) {
@@ -317,8 +358,18 @@ void Principal::fin_del_programa() {
     if (terminar) terminar();
 }
 
+namespace {
+// " Are You Sure ?", with a second line when leaving would lose unsaved work.
+std::string pregunta_salida(const SharedState& st) {
+    std::string texto = Principal::kSalida;
+    if (st.unsaved_changes) texto += std::string("\n") + Principal::kCambiosPerdidos;
+    return texto;
+}
+}  // namespace
+
 void Principal::Salida_Click() {
-    const auto r = ctx_.messages().message_box(" Are You Sure ?", MsgButtons::YesNo, MsgIcon::Question, kTitulo);
+    const auto r =
+        ctx_.messages().message_box(pregunta_salida(ctx_.state()), MsgButtons::YesNo, MsgIcon::Question, kTitulo);
     if (r != MsgAnswer::Yes) return;
     cerrar_puerto();
     if (ctx_.state().Modo_Externo) Form_Unload();
@@ -331,9 +382,16 @@ void Principal::closeEvent(QCloseEvent* e) {
         e->accept();
         return;
     }
+    // While a page or dialog holds the window disabled the close box does nothing, as
+    // on a disabled window: the program must not end under a dialog still at work.
+    const QWidget* modal = QApplication::activeModalWidget();
+    if (!habilitada() || (modal && modal != this)) {
+        e->ignore();
+        return;
+    }
     if (!ctx_.state().Modo_Externo) {
         const auto r =
-            ctx_.messages().message_box(" Are You Sure ?", MsgButtons::YesNo, MsgIcon::Question, kTitulo);
+            ctx_.messages().message_box(pregunta_salida(ctx_.state()), MsgButtons::YesNo, MsgIcon::Question, kTitulo);
         if (r != MsgAnswer::Yes) {
             e->ignore();
             return;
@@ -349,20 +407,35 @@ void Principal::closeEvent(QCloseEvent* e) {
 // ---- File menu ----
 
 void Principal::Nuevo_Click() {
+    if (!seguir_sin_enlace() || !guardar_cambios_antes()) return;
     ctx_.state().En_Linea = false;
     aplicar_carga(ctx_.archivos().Leer_Archivo(ctx_.ruta_archivo_defecto()));
 }
 
-void Principal::Load_s_Click() {
+bool Principal::cargar_archivo() {
+    if (!seguir_sin_enlace() || !guardar_cambios_antes()) return false;
     aplicar_carga(ctx_.archivos().Abrir_Archivo());
-    ctx_.state().Version_Rele = ctx_.NEVA().Version.str();
+    return true;
 }
 
-void Principal::Save_s_Click() { ctx_.archivos().Guardar_Como(ctx_.textos_de_eventos()); }
+void Principal::Load_s_Click() {
+    if (cargar_archivo()) ctx_.state().Version_Rele = ctx_.NEVA().Version.str();
+}
+
+void Principal::guardar_como() {
+    ctx_.archivos().Guardar_Como(ctx_.textos_de_eventos());
+    mostrar_modificado();
+}
+
+void Principal::Save_s_Click() { guardar_como(); }
 
 void Principal::Send_Click() {
     auto& st = ctx_.state();
     auto& link = ctx_.link();
+    if (!guardar_cambios_antes()) {
+        habilitar(true);
+        return;
+    }
     st.En_Linea = false;
     st.Enviando_Archivo = false;
     aplicar_carga(ctx_.archivos().Abrir_Archivo());
@@ -507,6 +580,8 @@ void Principal::Timer2_Timer() {
         UserControl11->Actualizar();
         set_panel(6, kComunicando);
     }
+    // The relay's setpoints read since the last tick are unsaved work.
+    mostrar_modificado();
 }
 
 // ---- Printing ----

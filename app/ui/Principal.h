@@ -61,6 +61,14 @@ public:
     static constexpr const char* kTitulo = "NEVA Setup 2.0";
     static constexpr const char* kNoComunicando = "Not Communicating....";
     static constexpr const char* kComunicando = "Comunicating...";
+    static constexpr const char* kPreguntaGuardar = "SetPoints Will be Lost, Do you want to save it?";
+    static constexpr const char* kSalida = " Are You Sure ?";
+    // The second line of the exit question when there is unsaved work.
+    static constexpr const char* kCambiosPerdidos = "Setpoint changes that were not saved to a file will be lost.";
+    // Asked in external mode before New or Load end the connection.
+    static constexpr const char* kFinEnlaceExterno =
+        "This ends the communication with the relay. It cannot be started again from this window, "
+        "because another program started NEVA Setup. Do you want to go on?";
 
     explicit Principal(AppContext& ctx, QWidget* parent = nullptr);
     ~Principal() override;
@@ -107,8 +115,16 @@ public:
     // Status bar panel n (1..6).
     QString panel(int n) const;
     void set_panel(int n, const QString& text);
-    // Caption and panels 5 and 6 after a setpoint file load.
+    // Caption and panels 5 and 6 after a setpoint file load; open pages show the
+    // loaded values at once.
     void aplicar_carga(const LoadResult& r);
+    // The caption; a marker follows it while there is unsaved work.
+    void poner_titulo(const QString& titulo);
+    void mostrar_modificado();
+    // Before the working setpoints are replaced: with unsaved work asks
+    // kPreguntaGuardar, and Yes saves first. False when the user cancelled (at the
+    // question or in the save dialog) or the save failed: the caller changes nothing.
+    bool guardar_cambios_antes();
 
     Comunicacion& comunicacion();
     Propiedades& propiedades();
@@ -170,6 +186,12 @@ private:
     void cerrar_puerto();
     void fin_del_programa();
     bool preparar_impresora();
+    // External mode while the link runs: asks before an action ends the connection,
+    // which the user cannot start again (Setup is hidden). True to go on.
+    bool seguir_sin_enlace();
+    // Load (menu and tool bar): the questions, then the open dialog and the load.
+    bool cargar_archivo();
+    void guardar_como();
     void imprimir_paginas(const std::vector<Pagina>& paginas);
 
     AppContext& ctx_;

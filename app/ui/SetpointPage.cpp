@@ -344,6 +344,8 @@ void SetpointPage::Command1_Click() {
         return;
     }
     Guarda_Edicion(ctx_.images());
+    // The scratch memory now holds setpoints no file holds.
+    ctx_.state().unsaved_changes = true;
     ctx_.messages().message_box(kScratchSaved, MsgButtons::Ok, MsgIcon::Information, "NEVA");
 }
 
@@ -354,7 +356,9 @@ void SetpointPage::Command2_Click() {
 }
 
 void SetpointPage::closeEvent(QCloseEvent* e) {
-    // Closing by other means keeps the edits in the edit image; the window comes back.
+    // The close box is EXIT: edits not stored are undone, so that a later Save never
+    // writes a value no page shows.
+    Restaura_Bloque(ctx_.images(), bloque());
     if (enable_main_) enable_main_(true);
     QWidget::closeEvent(e);
 }

@@ -51,7 +51,8 @@ public:
     // STORE: communicating, queue the write of the page's block; offline, copy the
     // edit image into the scratch memory and say so.
     void Command1_Click();
-    // EXIT: throw the page's unsaved edits away, enable the main window, unload.
+    // EXIT (and the close box): throw the page's unsaved edits away, enable the main
+    // window, unload.
     void Command2_Click();
 
     // ---- Controls, under their page names ("PhaseCT(9)", "Page1C(1)", "Combo1") ----

@@ -57,7 +57,7 @@ TEST_F(PrincipalTest, SaveLoadAndNewThroughScriptedDialogs) {
     app.msgs->verify();
     EXPECT_EQ(img.Imagen_Setpoints, pattern_image(9));
     EXPECT_FALSE(st.En_Linea);
-    EXPECT_EQ(w->windowTitle().toStdString(), path + " - NEVA Setup 2.0");
+    EXPECT_EQ(w->windowTitle().toStdString(), path + " - NEVA Setup 2.0[*]");  // [*]: the unsaved-work marker
     EXPECT_EQ(w->panel(6), "Not Communicating..");
     EXPECT_EQ(st.Nombre_Rele.trimmed_right(), "Feeder 12");
 

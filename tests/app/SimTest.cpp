@@ -63,6 +63,8 @@ TEST_F(WithSimulator, OnAndOffFromTheConnectionDialog) {
                                        ctx->images().Imagen_Setpoints[5] == 0x90; }, 5000));
 
     ctx->images().Imagen_Edicion.fill(0xAA);
+    // The relay's setpoints are in no file: OFF offers to save them first.
+    msgs->expect_message("SetPoints Will be Lost, Do you want to save it?", MsgAnswer::No);
     c.Command2->click();
     EXPECT_FALSE(st.En_Linea);
     EXPECT_EQ(w->panel(6), "Not Communicating....");
@@ -80,6 +82,7 @@ TEST_F(WithSimulator, RelayThatStopsAnsweringEndsInCommunicationErrorAndOff) {
 
     sim.freeze();
     msgs->expect_message(" Communication Error...", "Communication Error", MsgButtons::Ok, MsgIcon::Critical);
+    msgs->expect_message("SetPoints Will be Lost, Do you want to save it?", MsgAnswer::No);
     // Five exchanges without an answer, two one-second ticks each.
     ASSERT_TRUE(run_until([&] { return msgs->done(); }, 40000));
     msgs->verify();
