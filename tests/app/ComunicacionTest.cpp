@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTextCursor>
 
 #include "AppFixture.h"
 #include "connection/Comunicacion.h"
@@ -96,8 +97,14 @@ TEST_F(ComunicacionTest, OnConnectsOnTheDirectLineAndOffDisconnects) {
     EXPECT_EQ(w->panel(6), "Communicating....");
     EXPECT_FALSE(c->TmrStateCom().enabled());
 
-    // OFF: one 0x00 on the open line, the default file back, offline.
+    // OFF: Cancel at the unsaved-work question keeps the link; after No, one 0x00 on
+    // the open line, the default file back, offline.
     app.ctx->images().Imagen_Edicion = pattern_image(77);
+    st.unsaved_changes = true;
+    expect_save_question(MsgAnswer::Cancel);
+    c->Command2->click();
+    EXPECT_TRUE(st.En_Linea);
+    expect_save_question(MsgAnswer::No);
     c->Command2->click();
     EXPECT_FALSE(st.En_Linea);
     EXPECT_EQ(app.port->written.back(), std::vector<std::uint8_t>{0x00});
@@ -105,13 +112,17 @@ TEST_F(ComunicacionTest, OnConnectsOnTheDirectLineAndOffDisconnects) {
     EXPECT_EQ(w->panel(6), "Not Communicating....");
     EXPECT_EQ(c->Label6->text(), "Communication Not Stablished");
 
-    // Yes saves first; Cancel still connects.
+    // Cancel, and Yes with the save dialog cancelled, connect nothing; Yes saves first.
     const std::string path = dir.filePath("before.NEVA2").toStdString();
     c->Form_Load();
+    const int opened = app.port->open_count;
+    expect_save_question(MsgAnswer::Cancel);
+    expect_save_question(MsgAnswer::Yes);
+    app.msgs->expect_save_file(std::nullopt);
+    for (int i = 0; i < 2; ++i) c->Command1_Click();
+    EXPECT_EQ(app.port->open_count, opened);
     expect_save_question(MsgAnswer::Yes);
     app.msgs->expect_save_file(path);
-    c->Command1_Click();
-    expect_save_question(MsgAnswer::Cancel);
     c->Command1_Click();
     app.msgs->verify();
     EXPECT_EQ(read_file(path).size(), 3168u);
@@ -184,6 +195,18 @@ TEST_F(ComunicacionTest, PropertiesEditTheDescriptiveTexts) {
     EXPECT_EQ(st.Nombre_Rele.str(), "Feeder 3" + std::string(12, ' '));
     EXPECT_EQ(st.Programador.trimmed_right(), "J. Smith");
     EXPECT_EQ(st.Observaciones.trimmed_right(), "Checked");
+
+    // Untouched observations keep their CR LF; typed ones stop at the 100 bytes kept.
+    st.Observaciones = "A\r\nB";
+    p.Form_Load();
+    p.Okey->click();
+    EXPECT_EQ(st.Observaciones.trimmed_right(), "A\r\nB");
+    p.Form_Load();
+    p.Text3->moveCursor(QTextCursor::End);
+    p.Text3->insertPlainText(QString(120, 'x'));
+    p.Okey->click();
+    EXPECT_EQ(st.Observaciones.str(), "A\r\nB" + std::string(96, 'x'));
+    EXPECT_EQ(p.Text5->palette().color(QPalette::Base), p.Text5->palette().color(QPalette::Window));
 }
 
 TEST_F(ComunicacionTest, ModemFrameProgramsOnlyWhileTheLinkIsIdle) {
@@ -205,6 +228,10 @@ TEST_F(ComunicacionTest, ModemFrameProgramsOnlyWhileTheLinkIsIdle) {
     c->Option2[0]->setChecked(true);
     app.msgs->expect_message("Please Connect the Modem to COM2", MsgAnswer::Ok);
     app.msgs->expect_message("Modem Not Response");
+    // While the modem is programmed nothing connects, disconnects or closes the dialog.
+    app.msgs->while_shown = [&](const std::string&) {
+        for (QPushButton* b : {c->Command1, c->Command2, c->Okey, c->Cancelar}) EXPECT_FALSE(b->isEnabled());
+    };
     c->Modem->click();
     app.msgs->verify();
     EXPECT_TRUE(c->Frame4->isEnabled());

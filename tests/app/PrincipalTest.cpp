@@ -90,6 +90,10 @@ TEST_F(PrincipalTest, ResetOfflineAndOnline) {
 }
 
 TEST_F(PrincipalTest, ExitAndCloseBoxAskFirst) {
+    // While a dialog holds the window disabled its close box does nothing.
+    w->habilitar(false);
+    EXPECT_FALSE(w->close());
+    w->habilitar(true);
     ASSERT_TRUE(app.port->open());
     expect_exit_question(MsgAnswer::No);
     w->Salida->trigger();
