@@ -102,9 +102,9 @@ TEST_F(ComunicacionTest, OnConnectsOnTheDirectLineAndOffDisconnects) {
     app.ctx->images().Imagen_Edicion = pattern_image(77);
     st.unsaved_changes = true;
     expect_save_question(MsgAnswer::Cancel);
+    expect_save_question(MsgAnswer::No);
     c->Command2->click();
     EXPECT_TRUE(st.En_Linea);
-    expect_save_question(MsgAnswer::No);
     c->Command2->click();
     EXPECT_FALSE(st.En_Linea);
     EXPECT_EQ(app.port->written.back(), std::vector<std::uint8_t>{0x00});
@@ -196,15 +196,15 @@ TEST_F(ComunicacionTest, PropertiesEditTheDescriptiveTexts) {
     EXPECT_EQ(st.Programador.trimmed_right(), "J. Smith");
     EXPECT_EQ(st.Observaciones.trimmed_right(), "Checked");
 
-    // Untouched observations keep their CR LF; typed ones stop at the 100 bytes kept.
+    // Untouched observations keep their CR LF, also on the next edit, which stops at
+    // the 100 bytes kept.
     st.Observaciones = "A\r\nB";
-    p.Form_Load();
-    p.Okey->click();
-    EXPECT_EQ(st.Observaciones.trimmed_right(), "A\r\nB");
-    p.Form_Load();
-    p.Text3->moveCursor(QTextCursor::End);
-    p.Text3->insertPlainText(QString(120, 'x'));
-    p.Okey->click();
+    for (const QString& typed : {QString(), QString(120, 'x')}) {
+        p.Form_Load();
+        p.Text3->moveCursor(QTextCursor::End);
+        p.Text3->insertPlainText(typed);
+        p.Okey->click();
+    }
     EXPECT_EQ(st.Observaciones.str(), "A\r\nB" + std::string(96, 'x'));
     EXPECT_EQ(p.Text5->palette().color(QPalette::Base), p.Text5->palette().color(QPalette::Window));
 }

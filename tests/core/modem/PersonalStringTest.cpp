@@ -68,28 +68,29 @@ TEST_F(PersonalString, ErrorAnswerIsReportedAsNoResponse) {
     expect_link_port_back();
 }
 
-TEST_F(PersonalString, EmptyStringWritesNoFileAndSendsALoneCrAndCancelStops) {
-    port.answer = hayes("", "");
-    state.Modem_Programado = true;
-    messages.expect_input("Enter the New string initialization", std::string("   "));
-    messages.expect_message("Please Connect the Modem to COM1", MsgAnswer::Ok);
+TEST_F(PersonalString, EmptyStringWritesNoFileAndSendsALoneCr) {
+    // A box answered with blanks sends a lone CR; a cancelled box ends the run at once.
+    for (const std::optional<std::string>& typed : {std::optional<std::string>{"   "}, std::optional<std::string>{}}) {
+        port.sent.clear();
+        port.answer = hayes("", "");
+        state.Modem_Programado = true;
+        messages.expect_input("Enter the New string initialization", typed);
+        if (!typed) {
+            modem->Modem_Click(Lectura_Escritura::kPersonalString, 3, 0, "COM1");
+            EXPECT_TRUE(port.sent.empty());
+            break;
+        }
+        messages.expect_message("Please Connect the Modem to COM1", MsgAnswer::Ok);
 
-    modem->Modem_Click(Lectura_Escritura::kPersonalString, 3, 0, "COM1");
+        modem->Modem_Click(Lectura_Escritura::kPersonalString, 3, 0, "COM1");
 
-    EXPECT_FALSE(std::filesystem::exists(folder / "AT"));
-    EXPECT_EQ(port.texts(), with_last("\r"));
-    // No answer to the empty line: the last step ran to its limit, with no message.
-    EXPECT_GT(clock.monotonic_ms() - port.sent.back().at_ms, 20000);
-    EXPECT_FALSE(state.Modem_Programado);
-    expect_link_port_back();
-
-    // Cancel in the box ends the run: no next prompt, nothing written or sent.
-    port.sent.clear();
-    messages.expect_input("Enter the New string initialization", std::nullopt);
-    modem->Modem_Click(Lectura_Escritura::kPersonalString, 3, 0, "COM1");
-    messages.verify();
-    EXPECT_TRUE(port.sent.empty());
-    EXPECT_FALSE(std::filesystem::exists(folder / "AT"));
+        EXPECT_FALSE(std::filesystem::exists(folder / "AT"));
+        EXPECT_EQ(port.texts(), with_last("\r"));
+        // No answer to the empty line: the last step ran to its limit, with no message.
+        EXPECT_GT(clock.monotonic_ms() - port.sent.back().at_ms, 20000);
+        EXPECT_FALSE(state.Modem_Programado);
+        expect_link_port_back();
+    }
 }
 
 TEST_F(PersonalString, OkWithoutLineStartDoesNotEndAWait) {
