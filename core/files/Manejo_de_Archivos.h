@@ -4,8 +4,8 @@
 //
 // A load checks the file before it touches anything: a missing, short, unreadable
 // or foreign file is refused with a message and leaves the images, the header
-// texts and the buffer as they were. A save writes a temporary file beside the
-// target and renames it over the old one, so a failed save never destroys a file.
+// texts and the buffer as they were. A save goes through save_file_safely
+// (files/SafeSave.h), so a failed save never destroys a file.
 // Paths are UTF-8 text.
 
 #include <functional>
@@ -60,8 +60,9 @@ public:
 
     static FileDialogSetup open_dialog_setup();
     static FileDialogSetup save_dialog_setup();
-    // Own messages for failures that are not a wrong marker.
-    static std::string save_failed_text(const std::string& path);
+    // Own messages for failures that are not a wrong marker; `reason` finishes the
+    // sentence ("the disk is full").
+    static std::string save_failed_text(const std::string& path, const std::string& reason);
     static std::string read_failed_text(const std::string& path);
 
 private:

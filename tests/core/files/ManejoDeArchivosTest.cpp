@@ -197,39 +197,6 @@ TEST_F(SetpointFiles, RefusedFilesChangeNothing) {
     EXPECT_EQ(images.Imagen_Edicion, before.Imagen_Edicion);
 }
 
-TEST_F(SetpointFiles, FailedSaveReportsAndLeavesTheOldFile) {
-    Manejo_de_Archivos files(state, images, msgs, clock);
-
-    // Parent is a regular file: the folder cannot exist.
-    write_all(dir / "plain", {1, 2, 3});
-    const std::string impossible = (dir / "plain" / "x.NEVA2").string();
-    msgs.expect_message(Manejo_de_Archivos::save_failed_text(impossible), kAppTitle, MsgButtons::Ok,
-                        MsgIcon::Exclamation);
-    EXPECT_FALSE(files.Guardar_Archivo(impossible, event_text));
-    EXPECT_EQ(read_all(dir / "plain"), (std::vector<std::uint8_t>{1, 2, 3}));
-
-    // An existing file whose replacement cannot be written stays byte for byte.
-    const fs::path old = dir / "old.NEVA2";
-    write_all(old, {9, 8, 7});
-    fs::create_directory(dir / "old.NEVA2.saving");  // blocks the temporary file
-    msgs.expect_message(Manejo_de_Archivos::save_failed_text(old.string()));
-    EXPECT_FALSE(files.Guardar_Archivo(old.string(), event_text));
-    EXPECT_EQ(read_all(old), (std::vector<std::uint8_t>{9, 8, 7}));
-    EXPECT_TRUE(fs::is_directory(dir / "old.NEVA2.saving"));  // not ours: left alone
-
-    // A folder in the way of the rename: the folder and its contents stay, no temp left.
-    fs::create_directory(dir / "taken.NEVA2");
-    write_all(dir / "taken.NEVA2" / "inside", {1});
-    const std::string taken = (dir / "taken.NEVA2").string();
-    msgs.expect_message(Manejo_de_Archivos::save_failed_text(taken));
-    EXPECT_FALSE(files.Guardar_Archivo(taken, event_text));
-    msgs.verify();
-    EXPECT_EQ(read_all(dir / "taken.NEVA2" / "inside"), (std::vector<std::uint8_t>{1}));
-    EXPECT_FALSE(fs::exists(dir / "taken.NEVA2.saving"));
-    // And the buffer did not take the failed save's texts.
-    EXPECT_EQ(files.record().marker.trimmed_right(), "");
-}
-
 TEST_F(SetpointFiles, DialogsUseTheirTextsAndCancelDoesNothing) {
     const fs::path p = dir / "dlg.NEVA2";
     state.Archivo_Cargado = true;
