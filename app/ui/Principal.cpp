@@ -18,6 +18,7 @@
 #include "connection/Comunicacion.h"
 #include "connection/Propiedades.h"
 #include "controls/UserControl1.h"
+#include "link/Valor.h"
 #include "services/LauncherMarker.h"
 #include "ui/ToolBarIcons.h"
 #include "ui/frmAbout.h"
@@ -49,7 +50,8 @@ std::optional<double> valor_inicial(const std::string& texto) {
         }
     }
     if (!digitos) return std::nullopt;
-    return std::strtod(num.c_str(), nullptr);
+    // Not strtod: under the user's locale it may stop at the ".".
+    return Valor(num).number();
 }
 
 }  // namespace
