@@ -61,6 +61,7 @@ public:
     static constexpr const char* kTitulo = "NEVA Setup 2.0";
     static constexpr const char* kNoComunicando = "Not Communicating....";
     static constexpr const char* kComunicando = "Comunicating...";
+    static constexpr const char* kLeyendoEventos = "Reading the event record from the relay...";
 
     explicit Principal(AppContext& ctx, QWidget* parent = nullptr);
     ~Principal() override;
@@ -169,6 +170,9 @@ private:
     void guardar_marca(std::int16_t valor);
     void cerrar_puerto();
     void fin_del_programa();
+    // The end of a Save while communicating: writes the file once the relay's event
+    // record has been read (`leido`), or says why nothing was written.
+    void terminar_guardado(const std::string& ruta, bool leido);
     bool preparar_impresora();
     void imprimir_paginas(const std::vector<Pagina>& paginas);
 

@@ -60,7 +60,9 @@ bool Manejo_de_Archivos::Guardar_Archivo(const std::string& path, const EventTex
     rec.version = state_.Version_Rele;
     rec.actual_values = images_.Imagen_AV;
     rec.setpoints = images_.Imagen_Edicion;
-    // Entries 10..20 keep the texts of the last load.
+    // All twenty entries the load reads come from one record: ten from the relay
+    // and ten from another file would put two relays' events in one list. Entry 20
+    // is never read and keeps what it held.
     if (events)
         for (int i = 0; i < kSavedEventCount; ++i) rec.events[i] = events(kFirstEventPosition + i);
     const RecordBytes bytes = rec.encode();
@@ -110,6 +112,7 @@ LoadResult Manejo_de_Archivos::Leer_Archivo(const std::string& path) {
     // goes offline: the loaded setpoints replace the relay's.
     state_.En_Linea = false;
     state_.Error_Comunicacion = true;
+    state_.images_from_relay = false;
     images_.Imagen_Edicion = rec.setpoints;
     images_.Imagen_AV = rec.actual_values;
     // Entry 20 of the events field is not used.

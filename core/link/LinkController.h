@@ -7,6 +7,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "image/RegisterImages.h"
 #include "link/NEVA200.h"
@@ -78,6 +80,15 @@ public:
     // last of those has been answered. Returns false (nothing queued) when offline.
     bool Imprimir_Eventos();
 
+    // Reads the event record afresh while communicating, so that a file saved now
+    // holds the record as the relay has it: the head, then events 1..20, each selected
+    // and read, on channel 0. on_progress(answered, total) follows every answer of
+    // those; on_done(true) comes once the last is in, on_done(false) when the link
+    // stops or starts anew first. False (nothing queued, no call) when not
+    // communicating or while another such read is under way.
+    bool Leer_Registro_Eventos(std::function<void(int answered, int total)> on_progress,
+                               std::function<void(bool ok)> on_done);
+
     // Hooks for the window. on_disconnect runs after " Communication Error..." has been
     // shown and Desconectar() has run (also when the port is lost): the rest of the
     // connection dialog's OFF (reload the default file, status texts).
@@ -101,6 +112,19 @@ private:
     bool handling_ = false;
     // Slot of channel 0 whose answer completes a print of the event record, or -1.
     int print_slot_ = -1;
+
+    // A fresh read of the event record under way: the channel-0 slots still to be
+    // answered.
+    struct RecordRead {
+        std::vector<int> pending;
+        int total = 0;
+        std::function<void(int, int)> on_progress;
+        std::function<void(bool)> on_done;
+    };
+    std::optional<RecordRead> record_read_;
+    void record_read_answered(int slot);
+    // Every path that stops the link or drops its queues ends the read unfinished.
+    void record_read_abandoned();
 };
 
 }  // namespace neva

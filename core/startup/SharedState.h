@@ -50,6 +50,10 @@ struct SharedState {
     bool Archivo_Cargado = false;       // the last setpoint file load succeeded
     bool Enviando_Archivo = false;      // a setpoint file is being sent
     bool Imprimiendo = false;           // a print run is loading pages
+    // The images and the link's event record came from the relay since the last file
+    // load (set by the first good answer of a connection, cleared by a load): a save
+    // then writes the relay's events, otherwise it keeps those of the loaded file.
+    bool images_from_relay = false;
 
     // Flags of the link engine.
     bool Error_Comunicacion = false;    // communication stopped after an error
