@@ -24,16 +24,8 @@ TEST(Numbers, KeepTheirDecimalPointUnderACommaDecimalLocale) {
     EXPECT_EQ(text, "12.35");
     EXPECT_EQ(Valor(12.35).text(), "12.35");
 
-    // A typed "1,5" is 1.5 s (raw 150), not 1.00 s.
-    CalcHandover c;
-    c.Calc_Max = 60000;
-    c.Calc_Inc_A = 1;
-    c.Calc_Escala_A = 100.0f;
-    testing::ScriptedMessages none;
-    NumericEntry d(c, none);
-    d.set_pantalla("1,5");
-    EXPECT_TRUE(d.ok());
-    EXPECT_EQ(c.Calc_Resultado, 150);
+    // A typed "1,5" is 1.5 (it was 1, and a delay of 1.00 Sec was stored).
+    EXPECT_EQ(NumericEntry::leading_number(" 1,5 Sec"), 1.5);
     std::setlocale(LC_ALL, "C");
 }
 
