@@ -28,6 +28,9 @@ std::unique_ptr<AppContext> AppContext::with_qt_platform() {
 std::string AppContext::ruta_archivo_defecto() const { return Arranque::ruta_archivo_defecto(state_.Ruta_Programa); }
 
 EventTextSource AppContext::textos_de_eventos() {
+    // Offline after a load the images are that file's: so are its events. The link
+    // still holds the record of whatever relay was last connected.
+    if (!state_.En_Linea && !state_.images_from_relay) return {};
     return [this](int posicion) { return link_->NEVA().DatosDeVariables(posicion).text(); };
 }
 

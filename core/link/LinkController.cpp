@@ -1,5 +1,8 @@
 #include "link/LinkController.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace neva {
 
 namespace {
@@ -88,6 +91,7 @@ bool LinkController::Conectar(int puerto, int velocidad, int direccion) {
     // Failures of an earlier connection do not count against this one.
     link.reset_failures();
     abandon_event_print();
+    record_read_abandoned();
     colas_->Iniciar_Colas();
 
     link.Reconocer_Controles_De_Comunicacion(&port_);
@@ -121,6 +125,7 @@ void LinkController::Desconectar() {
     state_.En_Linea = false;
     state_.Esperando_Respuesta = false;
     abandon_event_print();
+    record_read_abandoned();
     timer1_->set_enabled(false);
     timer_comunicacion_->set_enabled(false);
     // A write to a port that has gone is refused by the port, never a crash.
@@ -190,6 +195,7 @@ void LinkController::NEVA_ComunicacionFinalizada(bool ok) {
     if (!state_.Enviando_Archivo) {
         if (ok && !state_.En_Linea && !state_.Error_Comunicacion) {
             state_.En_Linea = true;
+            state_.images_from_relay = true;
             timer2_->set_enabled(true);
             state_.Version_Rele = trim(neva_->Version.str());
         }
@@ -201,16 +207,19 @@ void LinkController::NEVA_ComunicacionFinalizada(bool ok) {
 
     const bool print_done = ok && print_slot_ >= 0 && colas_->Canal_Actual == 0 && colas_->Ranura_Actual == print_slot_;
     if (print_done) print_slot_ = -1;
+    const int answered_slot = ok && colas_->Canal_Actual == 0 ? colas_->Ranura_Actual : -1;
 
     if (state_.Error_Comunicacion) {
         port_.close();
         state_.En_Linea = false;
         state_.Esperando_Respuesta = false;
         abandon_event_print();
+        record_read_abandoned();
     } else {
         colas_->Despachar_Proceso();
     }
 
+    if (answered_slot >= 0) record_read_answered(answered_slot);
     if (print_done && neva_->ReadyEvents) neva_->ReadyEvents();
 }
 
@@ -241,7 +250,10 @@ void LinkController::Puerto_Perdido() {
         messages_.message_box("Error sending File to Relay", MsgButtons::Ok, MsgIcon::Critical, kAppTitle);
         return;
     }
-    if (!link_active()) return;
+    if (!link_active()) {
+        record_read_abandoned();
+        return;
+    }
     NEVA_ErrorCommActivado();
 }
 
@@ -257,6 +269,7 @@ bool LinkController::status_tick() {
 bool LinkController::start_file_send(int direccion) {
     timer2_->set_enabled(false);
     timer_comunicacion_->set_enabled(false);
+    record_read_abandoned();
     colas_->Iniciar_Colas();
 
     NEVA200& link = *neva_;
@@ -295,6 +308,55 @@ bool LinkController::Imprimir_Eventos() {
 void LinkController::abandon_event_print() {
     if (print_slot_ >= 0) state_.Imprimiendo = false;
     print_slot_ = -1;
+}
+
+bool LinkController::Leer_Registro_Eventos(std::function<void(int, int)> on_progress,
+                                           std::function<void(bool)> on_done) {
+    if (!state_.En_Linea || state_.Error_Comunicacion || record_read_) return false;
+    RecordRead read;
+    read.on_progress = std::move(on_progress);
+    read.on_done = std::move(on_done);
+    // Each event is selected by its distance from the newest, so the head comes first.
+    auto encolar = [this](int accion) { return colas_->Encolar_Proceso(0, neva_.get(), accion); };
+    read.pending.push_back(encolar(30));
+    for (int n = 1; n <= 20; ++n) {
+        read.pending.push_back(encolar(30 + n));
+        read.pending.push_back(encolar(90));
+    }
+    if (std::find(read.pending.begin(), read.pending.end(), -1) != read.pending.end()) {
+        // A full queue dropped part of it: what was queued runs as an ordinary read.
+        return false;
+    }
+    read.total = static_cast<int>(read.pending.size());
+    record_read_ = std::move(read);
+    colas_->Despachar_Proceso();
+    return true;
+}
+
+void LinkController::record_read_answered(int slot) {
+    if (!record_read_) return;
+    auto& pending = record_read_->pending;
+    const auto it = std::find(pending.begin(), pending.end(), slot);
+    if (it == pending.end()) return;
+    // Events 1..20 are read one by one next: the catch-up reads the link would queue
+    // on its own after the head would only read them all again.
+    if (it == pending.begin() && pending.size() == static_cast<std::size_t>(record_read_->total))
+        neva_->Ampliar_Eventos = false;
+    pending.erase(it);
+    const int answered = record_read_->total - static_cast<int>(pending.size());
+    if (record_read_->on_progress) record_read_->on_progress(answered, record_read_->total);
+    if (!pending.empty()) return;
+    // Taken out first: what the caller does next may start another read.
+    const RecordRead done = std::exchange(*record_read_, {});
+    record_read_.reset();
+    if (done.on_done) done.on_done(true);
+}
+
+void LinkController::record_read_abandoned() {
+    if (!record_read_) return;
+    const RecordRead read = std::exchange(*record_read_, {});
+    record_read_.reset();
+    if (read.on_done) read.on_done(false);
 }
 
 }  // namespace neva

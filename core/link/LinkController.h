@@ -7,6 +7,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "image/RegisterImages.h"
 #include "link/NEVA200.h"
@@ -80,6 +82,15 @@ public:
     // complete (OFF, a communication error, a new connection) clears Imprimiendo.
     bool Imprimir_Eventos();
 
+    // Reads the event record afresh while communicating, so that a file saved now
+    // holds the record as the relay has it: the head, then events 1..20, each selected
+    // and read, on channel 0. on_progress(answered, total) follows every answer of
+    // those; on_done(true) comes once the last is in, on_done(false) when the link
+    // stops or starts anew first. False (nothing queued, no call) when not
+    // communicating or while another such read is under way.
+    bool Leer_Registro_Eventos(std::function<void(int answered, int total)> on_progress,
+                               std::function<void(bool ok)> on_done);
+
     // Hooks for the window. on_offline runs once Desconectar() has run on a
     // communication error, before " Communication Error..." is shown: the window stops
     // showing the relay as live while the user reads the box. on_disconnect runs after
@@ -109,6 +120,19 @@ private:
     // A print of the event record that can no longer complete is given up: the pages
     // must read and poll again instead of behaving as if loaded for a print.
     void abandon_event_print();
+
+    // A fresh read of the event record under way: the channel-0 slots still to be
+    // answered.
+    struct RecordRead {
+        std::vector<int> pending;
+        int total = 0;
+        std::function<void(int, int)> on_progress;
+        std::function<void(bool)> on_done;
+    };
+    std::optional<RecordRead> record_read_;
+    void record_read_answered(int slot);
+    // Every path that stops the link or drops its queues ends the read unfinished.
+    void record_read_abandoned();
 };
 
 }  // namespace neva

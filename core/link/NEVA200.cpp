@@ -286,6 +286,9 @@ void NEVA200::Refrescar() {
     }
 
     if (a == 30) {
+        // Slots past the relay's newest number hold nothing the relay still has (its
+        // events were cleared, or the count shrank): never let them show old events.
+        if (valid) Write_NotEvent(static_cast<int>(word_at(kPosEventHead)) + 1);
         // The head tells how many events there are; start reading them, newest first.
         Ampliar_Eventos = true;
         encolar(31);
@@ -340,6 +343,8 @@ void NEVA200::Refrescar() {
             resultado_ = true;
             // The relay now holds the edited values.
             if (setpoints) copy_block_to_stored(images_, a - 26);
+            // The relay erased its record: none of the events read so far exists any more.
+            if (a == 13) Write_NotEvent(1);
         } else {
             resultado_ = false;
             // The edits did not reach the relay: show the relay's values again.
@@ -366,16 +371,18 @@ void NEVA200::encolar(int accion) {
 }
 
 void NEVA200::procesar_evento_actualizado() {
-    const double old_newest = leading_event_number(Valores[64]);
+    const Valor old_first = Valores[64];
+    const double old_newest = leading_event_number(old_first);
     std::int32_t bloque = 5;
     Devuelve_Datos(bloque);
     if (!has_comma(Valores[64]) || !Ampliar_Eventos) return;
     Ampliar_Eventos = false;
-    const double new_newest = leading_event_number(Valores[64]);
     bool gap = false;
     const int shown = static_cast<int>(std::min(old_newest, 20.0));
     for (int k = 0; k < shown; ++k) gap = gap || is_empty(Valores[64 + k]);
-    if (new_newest == old_newest && !gap) return;
+    // The whole text, not only the number: after a clear the relay counts from 1
+    // again, and its new newest event may carry the number the old one had.
+    if (Valores[64] == old_first && !gap) return;
     // New events came in (or some are missing): read the others, one select and one
     // window read each.
     int m = Ultimo_Numero - 1;

@@ -54,7 +54,7 @@ TEST(LinkController, ConnectRunsTheWholeStartSequenceInOrder) {
     auto& neva = r.link.NEVA();
     EXPECT_EQ(neva.DatosDeVariables(64).text(), " 2, Phase Timed OverCurrent ,05/03/03 10:20:30 AM");
     EXPECT_EQ(neva.DatosDeVariables(65).text(), " 1, Breaker Status: OPENED ,04/03/03 03:05:00 PM");
-    EXPECT_TRUE(neva.DatosDeVariables(66).empty());
+    EXPECT_EQ(neva.DatosDeVariables(66).text(), " No Trip ") << "beyond the newest";
     EXPECT_EQ(neva.Ultimo_Numero, 2);
 }
 
