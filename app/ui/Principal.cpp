@@ -513,26 +513,10 @@ void Principal::Send_Click() {
         ctx_.messages().message_box("Invalid Relay direction", MsgButtons::Ok, MsgIcon::None, "NEVA");
     }
 
-    link.Timer2().set_enabled(false);
-    link.Timer_Comunicacion().set_enabled(false);
-    link.Iniciar_Colas();
-
+    // Both blocks of the file go out one after the other, each confirmed and read
+    // back; the link reports the end, or what the relay holds after a failure.
     st.Direccion_Rele = static_cast<std::uint8_t>(direccion);
-    auto& neva = link.NEVA();
-    neva.Puerto_PC = st.Puerto_Com;
-    neva.Cadena_Com = std::to_string(st.Velocidad_Com);
-    neva.Direccion = st.Direccion_Rele;
-    st.Enviando_Archivo = true;
-
-    neva.Reconocer_Controles_De_Comunicacion(&ctx_.port());
-    neva.Accion = 1;
-    neva.Ejecuta();
-    if (ctx_.port().is_open()) {
-        link.Colas().Enlace_Actual = &neva;
-        neva.Accion = 27;
-        neva.Ejecuta();
-        st.Reintentos_Envio = 0;
-    }
+    link.start_file_send(direccion);
     habilitar(true);
 }
 

@@ -179,6 +179,26 @@ TEST_F(CliE2eTest, WriteIsReadBackAndDiffShowsWhatChanged) {
     EXPECT_EQ(diffs[1].toObject().value("b").toObject().value("raw").toInt(), delay);
 }
 
+TEST_F(CliE2eTest, WriteOnALineThatGarblesEveryOtherAnswerIsVerifiedAndTheRelayHoldsIt) {
+    // Every second answer has a bad CRC: every write and every read-back has to be
+    // repeated, and only the bytes read back identical count.
+    start({QStringLiteral("--bad-crc-every"), QStringLiteral("2")});
+    const QString before = file("before.NEVA2"), wanted = file("wanted.NEVA2"), after = file("after.NEVA2");
+    ASSERT_EQ(read_into(before).status, 0);
+    const SetpointImage old = testing::read_record(before.toStdString()).setpoints;
+    const std::uint16_t ct = testing::word(old, "0102") == 550 ? 450 : 550;
+    testing::write_modified_copy(before.toStdString(), wanted.toStdString(), {{"0102", ct}, {"0184", 350}});
+
+    Result r = run_cli(QStringList{QStringLiteral("write"), wanted} + line());
+    ASSERT_EQ(r.status, 0) << r.err_text();
+    EXPECT_NE(r.err_text().find("Setpoints were Saved to the Relay memory"), std::string::npos) << r.err_text();
+    EXPECT_NE(r.err_text().find("read back and identical"), std::string::npos) << r.err_text();
+
+    ASSERT_EQ(read_into(after).status, 0);
+    r = run_cli({QStringLiteral("diff"), wanted, after});
+    EXPECT_EQ(r.status, 0) << r.out_text() << r.err_text();
+}
+
 TEST_F(CliE2eTest, WriteRefusesAFileOutsideTheLimitsAndSendsNothing) {
     start();
     const QString before = file("before.NEVA2"), bad = file("bad.NEVA2"), after = file("after.NEVA2");
