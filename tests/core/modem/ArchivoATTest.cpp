@@ -39,8 +39,9 @@ TEST_F(ArchivoAT, RecordsAreHundredBlankPaddedBytesAndShortFilesAreRefused) {
     EXPECT_FALSE(modem->Leer_Cadena_Modem(1));
     EXPECT_EQ(state.Cadena_Modem, "kept");
 
-    // A folder that cannot hold the file: the save fails and says so in the personal path.
-    Lectura_Escritura nowhere(state, port, clock, messages, [] {}, (folder / "missing" / "deeper").string());
+    // A folder that cannot be made (a file stands in its way): the save fails.
+    std::ofstream(folder / "blocker") << "x";
+    Lectura_Escritura nowhere(state, port, clock, messages, [] {}, (folder / "blocker" / "deeper").string());
     state.Cadena_Modem = "ATZ";
     EXPECT_FALSE(nowhere.Guardar_Cadena_Modem(1));
 }
