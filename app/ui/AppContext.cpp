@@ -4,7 +4,7 @@
 #include "adapters/QtSerialPort.h"
 #include "adapters/QtTimerFactory.h"
 #include "services/QtMessageService.h"
-#include "startup/Arranque.h"
+#include "startup/ProgramFolders.h"
 
 namespace neva {
 
@@ -25,7 +25,7 @@ std::unique_ptr<AppContext> AppContext::with_qt_platform() {
                                         std::make_unique<QtMessageService>(), std::make_unique<QtClock>());
 }
 
-std::string AppContext::ruta_archivo_defecto() const { return Arranque::ruta_archivo_defecto(state_.Ruta_Programa); }
+std::string AppContext::ruta_archivo_defecto() const { return ProgramFolders::default_file(state_.Ruta_Programa); }
 
 EventTextSource AppContext::textos_de_eventos() {
     // Offline after a load the images are that file's: so are its events. The link
