@@ -7,6 +7,8 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "image/RegisterImages.h"
 #include "link/NEVA200.h"
@@ -85,6 +87,12 @@ public:
     std::function<void()> on_disconnect;
     std::function<void()> on_ready_events;
 
+    // Observers of every exchange that ended with an answer: the action and whether
+    // the answer was good, after the request has been marked done or pending again
+    // and before the next one is dispatched. The trend takes its samples here.
+    int add_answer_listener(std::function<void(int accion, bool ok)> listener);
+    void remove_answer_listener(int id);
+
 private:
     SharedState& state_;
     RegisterImages& images_;
@@ -101,6 +109,8 @@ private:
     bool handling_ = false;
     // Slot of channel 0 whose answer completes a print of the event record, or -1.
     int print_slot_ = -1;
+    std::vector<std::pair<int, std::function<void(int, bool)>>> answer_listeners_;
+    int next_listener_ = 0;
 };
 
 }  // namespace neva
