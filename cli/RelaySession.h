@@ -42,6 +42,9 @@ public:
     bool run_action(int accion);
     // Leaves the line as OFF does and closes the port.
     void disconnect();
+    // Gives the work from now on the whole --timeout again (a watch that runs for
+    // hours times out each reading, not the run).
+    void renew_deadline() { deadline_.setRemainingTime(std::chrono::seconds(options_.timeout_s)); }
 
     SharedState& state() { return state_; }
     RegisterImages& images() { return images_; }
