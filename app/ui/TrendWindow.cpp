@@ -141,12 +141,13 @@ void TrendWindow::build_controls() {
     connect(export_button, &QPushButton::clicked, this, [this] { export_png(); });
     top->addWidget(export_button);
 
-    auto* bottom = new QHBoxLayout();
     status_ = new QLabel(this);
     status_->setObjectName("TrendStatus");
     // A long reading line is cut, never widens the window.
     status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    bottom->addWidget(status_, 1);
+
+    auto* bottom = new QHBoxLayout();
+    bottom->addWidget(new QLabel(QStringLiteral("CSV log:"), this));
     rotation_ = new QComboBox(this);
     rotation_->setObjectName("Rotation");
     rotation_->addItem(QStringLiteral("One file"));
@@ -159,11 +160,13 @@ void TrendWindow::build_controls() {
     bottom->addWidget(log_button_);
     log_status_ = new QLabel(this);
     log_status_->setObjectName("LogStatus");
-    bottom->addWidget(log_status_);
+    log_status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    bottom->addWidget(log_status_, 1);
 
     auto* root = new QVBoxLayout(this);
     root->addLayout(top);
     root->addWidget(view_, 1);
+    root->addWidget(status_);
     root->addLayout(bottom);
 
     auto shortcut = [this](const QKeySequence& keys, auto what) {
@@ -189,26 +192,15 @@ std::int64_t TrendWindow::local_ms(qint64 chart) const { return chart + utc_offs
 
 void TrendWindow::sample_taken(const CurrentSample& s) {
     if (logger_.active() && !logger_.write(s)) logging_failed();
-    const std::size_t kept = recorder_->buffer().size();
-    for (int k = 0; k < kCurrentChannels; ++k) {
-        QLineSeries* line = series_[k];
-        line->append(double(chart_ms(s.time_ms)), scale_.in_unit(s.amperes[k]));
-        // The series holds what the buffer holds, no more.
-        if (std::size_t(line->count()) > kept) line->removePoints(0, line->count() - int(kept));
-    }
-    update_view();
-    update_status();
-}
-
-void TrendWindow::rebuild_series() {
-    utc_offset_ms_ = qint64(QDateTime::currentDateTime().offsetFromUtc()) * 1000;
-    const TrendBuffer& b = recorder_->buffer();
-    for (int k = 0; k < kCurrentChannels; ++k) {
-        QList<QPointF> points;
-        points.reserve(qsizetype(b.size()));
-        for (std::size_t i = 0; i < b.size(); ++i)
-            points.append(QPointF(double(chart_ms(b[i].time_ms)), scale_.in_unit(b[i].amperes[k])));
-        series_[k]->replace(points);
+    // The chart is brought up to date once the link has finished with the answer
+    // and dispatched its next request; readings that come meanwhile share one redraw.
+    if (!refresh_pending_) {
+        refresh_pending_ = true;
+        QTimer::singleShot(0, this, [this] {
+            refresh_pending_ = false;
+            update_view();
+            update_status();
+        });
     }
 }
 
@@ -225,17 +217,31 @@ void TrendWindow::update_view() {
     std::array<bool, kCurrentChannels> shown{};
     for (int k = 0; k < kCurrentChannels; ++k) shown[k] = show_[k]->isChecked();
     const Fixed4 largest = b.largest(from, to, shown);
-    const TrendScale scale = trend_scale(largest);
-    if (!(scale == scale_) || series_[0]->count() != qsizetype(b.size())) {
-        scale_ = scale;
-        rebuild_series();
+    scale_ = trend_scale(largest);
+
+    // The series hold only the readings in view (and one either side, so the lines
+    // run to the edges): a redraw costs what is shown, not the whole hour.
+    utc_offset_ms_ = qint64(QDateTime::currentDateTime().offsetFromUtc()) * 1000;
+    const std::size_t first = b.first_at_or_after(from);
+    const std::size_t begin = first > 0 ? first - 1 : 0;
+    const std::size_t end = std::min(b.size(), b.first_at_or_after(to + 1) + 1);
+    for (int k = 0; k < kCurrentChannels; ++k) {
+        QList<QPointF> points;
+        if (shown[k]) {
+            points.reserve(qsizetype(end - begin));
+            for (std::size_t i = begin; i < end; ++i)
+                points.append(QPointF(double(chart_ms(b[i].time_ms)), scale_.in_unit(b[i].amperes[k])));
+        }
+        series_[k]->replace(points);
     }
+
     moving_view_ = true;
     if (live_)
         time_axis_->setRange(QDateTime::fromMSecsSinceEpoch(chart_ms(from)), QDateTime::fromMSecsSinceEpoch(chart_ms(to)));
     // A little headroom, so the largest current does not run along the top edge.
     value_axis_->setRange(0.0, axis_top(scale_.in_unit(largest) * 1.05));
-    value_axis_->setTitleText(QStringLiteral("Current (%1)").arg(q(scale_.unit)));
+    const QString title = QStringLiteral("Current (%1)").arg(q(scale_.unit));
+    if (value_axis_->titleText() != title) value_axis_->setTitleText(title);
     moving_view_ = false;
 }
 
@@ -283,7 +289,7 @@ void TrendWindow::update_status() {
             text += QStringLiteral("   %1 %2 %3").arg(QString::fromLatin1(kCurrentNames[k]), q(number), q(unit));
         }
     }
-    if (!live_) text += QStringLiteral("   (view held: Live or Home follows again)");
+    if (!live_) text += QStringLiteral("   (view held: Live or Home follows the readings again)");
     if (status_->text() != text) status_->setText(text);
 
     rotation_->setEnabled(!logger_.active());
