@@ -208,7 +208,13 @@ void TrendWindow::update_view() {
     const TrendBuffer& b = recorder_->buffer();
     std::int64_t from = 0, to = 0;
     if (live_) {
-        to = b.empty() ? local_ms(QDateTime::currentMSecsSinceEpoch()) : b.newest().time_ms;
+        // The time axis moves in steps of a tenth of the span: the newest reading
+        // stays in the last tenth of the view, and the axis is laid out again every
+        // few readings instead of at each one.
+        const std::int64_t newest = b.empty() ? local_ms(QDateTime::currentMSecsSinceEpoch()) : b.newest().time_ms;
+        const std::int64_t step = span_ms_ / 10;
+        if (newest > live_to_ms_ || newest < live_to_ms_ - step) live_to_ms_ = newest + step;
+        to = live_to_ms_;
         from = to - span_ms_;
     } else {
         from = local_ms(time_axis_->min().toMSecsSinceEpoch());
@@ -236,10 +242,13 @@ void TrendWindow::update_view() {
     }
 
     moving_view_ = true;
-    if (live_)
-        time_axis_->setRange(QDateTime::fromMSecsSinceEpoch(chart_ms(from)), QDateTime::fromMSecsSinceEpoch(chart_ms(to)));
+    const QDateTime view_from = QDateTime::fromMSecsSinceEpoch(chart_ms(from));
+    const QDateTime view_to = QDateTime::fromMSecsSinceEpoch(chart_ms(to));
+    if (live_ && (time_axis_->min() != view_from || time_axis_->max() != view_to))
+        time_axis_->setRange(view_from, view_to);
     // A little headroom, so the largest current does not run along the top edge.
-    value_axis_->setRange(0.0, axis_top(scale_.in_unit(largest) * 1.05));
+    const double top = axis_top(scale_.in_unit(largest) * 1.05);
+    if (value_axis_->min() != 0.0 || value_axis_->max() != top) value_axis_->setRange(0.0, top);
     const QString title = QStringLiteral("Current (%1)").arg(q(scale_.unit));
     if (value_axis_->titleText() != title) value_axis_->setTitleText(title);
     moving_view_ = false;
@@ -258,6 +267,7 @@ void TrendWindow::view_moved_by_user() {
 
 void TrendWindow::set_live(bool on) {
     live_ = on;
+    live_to_ms_ = 0;  // following starts again from the newest reading
     {
         const QSignalBlocker block(pause_);
         pause_->setChecked(!on);

@@ -77,10 +77,8 @@ protected:
 private:
     void build_controls();
     void sample_taken(const CurrentSample& s);
-    // Points of every series from the buffer, in the current unit.
-    void rebuild_series();
-    // Time axis (while following) and value axis from the buffer; rebuilds the
-    // series when the unit changes.
+    // Series, time axis (while following) and value axis from the buffer, for the
+    // stretch of time in view and in the unit of its largest shown current.
     void update_view();
     void view_moved_by_user();
     void update_status();
@@ -110,7 +108,9 @@ private:
     TrendScale scale_;
     bool live_ = true;
     bool moving_view_ = false;  // the window itself is setting the axes
+    bool refresh_pending_ = false;
     qint64 span_ms_ = 10 * 60 * 1000;
+    std::int64_t live_to_ms_ = 0;  // right end of the followed view, local time
     qint64 utc_offset_ms_ = 0;  // local time minus UTC, for the time axis
 };
 
