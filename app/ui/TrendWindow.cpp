@@ -231,6 +231,8 @@ void TrendWindow::update_view() {
     const std::size_t first = b.first_at_or_after(from);
     const std::size_t begin = first > 0 ? first - 1 : 0;
     const std::size_t end = std::min(b.size(), b.first_at_or_after(to + 1) + 1);
+    // Whatever the chart does with its axes meanwhile is not the user moving the view.
+    moving_view_ = true;
     for (int k = 0; k < kCurrentChannels; ++k) {
         QList<QPointF> points;
         if (shown[k]) {
@@ -241,7 +243,6 @@ void TrendWindow::update_view() {
         series_[k]->replace(points);
     }
 
-    moving_view_ = true;
     const QDateTime view_from = QDateTime::fromMSecsSinceEpoch(chart_ms(from));
     const QDateTime view_to = QDateTime::fromMSecsSinceEpoch(chart_ms(to));
     if (live_ && (time_axis_->min() != view_from || time_axis_->max() != view_to))
