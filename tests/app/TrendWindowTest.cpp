@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLineSeries>
 #include <QRegularExpression>
@@ -41,6 +42,7 @@ TEST_F(TrendWindowWithSimulator, PlotsLogsAndExportsTheRelaysCurrents) {
     for (int i = 1; i < lines.size(); ++i) EXPECT_TRUE(row.match(lines[i]).hasMatch()) << lines[i].toStdString();
 
     // Plotted in the unit the metering page shows, with room above the largest.
+    QCoreApplication::processEvents();
     const auto* a = trend->series(0);
     ASSERT_EQ(std::size_t(a->count()), trend->recorder().buffer().size());
     EXPECT_DOUBLE_EQ(a->at(a->count() - 1).y(), 312.45);
