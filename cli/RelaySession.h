@@ -42,6 +42,9 @@ public:
     // the link is still up; what each block came to is in neva().writes(), and a
     // group that did not end verified has said what the relay holds.
     bool send_setpoints(const std::vector<int>& blocks);
+    // Queues one action on channel 0 and waits until it has been answered (requests
+    // the link queues by itself while answering it included).
+    bool run_action(int accion);
     // Leaves the line as OFF does and closes the port.
     void disconnect();
 

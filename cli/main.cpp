@@ -11,6 +11,7 @@
 #include "CliArguments.h"
 #include "FileCommands.h"
 #include "RelayCommands.h"
+#include "ScanCommand.h"
 
 using namespace neva::cli;
 
@@ -41,6 +42,8 @@ int main(int argc, char** argv) {
         case Command::Write: return run_write(o, std::cout, std::cerr);
         case Command::Events: return run_events(o, std::cout, std::cerr);
         case Command::Metering: return run_metering(o, std::cout, std::cerr);
+        case Command::Scan: return run_scan(o, std::cout, std::cerr);
+        case Command::Clock: return run_clock(o, std::cout, std::cerr);
         case Command::None: break;
     }
     return kExitUsage;
