@@ -219,7 +219,10 @@ void LinkController::NEVA_Finalizado(bool& ok) {
 
 void LinkController::NEVA_ErrorCommActivado() {
     state_.Error_Comunicacion = true;
-    messages_.message_box(" Communication Error...", MsgButtons::Ok, MsgIcon::Critical, "Communication Error");
+    // What the port knows (a refused connection, a slow network) goes on a line of its own.
+    const std::string cause = port_.diagnosis();
+    messages_.message_box(cause.empty() ? " Communication Error..." : " Communication Error...\n" + cause,
+                          MsgButtons::Ok, MsgIcon::Critical, "Communication Error");
     timer1_->set_enabled(false);
     Desconectar();
     if (on_disconnect) on_disconnect();
