@@ -108,7 +108,8 @@ bool QtSerialPort::open() {
         last_error_ = QStringLiteral("invalid settings \"%1\"").arg(QString::fromStdString(settings_));
         return false;
     }
-    device_ = device_name(port_number_);
+    lost_ = false;
+    device_ = fixed_device_.isEmpty() ? device_name(port_number_) : fixed_device_;
     if (device_.isEmpty()) {
         last_error_ = QStringLiteral("no device for port %1").arg(port_number_);
         return false;
@@ -137,6 +138,12 @@ bool QtSerialPort::open() {
     port_.clearError();
     lost_reported_ = false;
     return true;
+}
+
+std::string QtSerialPort::diagnosis() const {
+    if (lost_) return "the serial device " + device_.toStdString() + " went away (unplugged?)";
+    if (!last_error_.isEmpty()) return device_.toStdString() + ": " + last_error_.toStdString();
+    return {};
 }
 
 void QtSerialPort::close() {
@@ -221,6 +228,7 @@ void QtSerialPort::on_error(QSerialPort::SerialPortError error) {
     if (port_.isOpen()) port_.close();
     receive_armed_ = false;
     send_armed_ = false;
+    lost_ = true;
     if (lost_reported_) return;
     lost_reported_ = true;
     QMetaObject::invokeMethod(
