@@ -10,7 +10,11 @@ MsgAnswer CliMessages::message_box(const std::string& text, MsgButtons buttons, 
     if (suppressed_.empty() || text.rfind(suppressed_, 0) != 0) {
         err_ << "neva-cli: ";
         if (!title.empty()) err_ << title << ": ";
-        err_ << text << '\n';
+        // One line per message: a cause on a line of its own follows a dash.
+        std::string line = text;
+        for (std::size_t at = line.find('\n'); at != std::string::npos; at = line.find('\n', at))
+            line.replace(at, 1, " - ");
+        err_ << line << '\n';
         err_.flush();
     }
     switch (buttons) {

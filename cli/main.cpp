@@ -41,6 +41,7 @@ int main(int argc, char** argv) {
         case Command::Write: return run_write(o, std::cout, std::cerr);
         case Command::Events: return run_events(o, std::cout, std::cerr);
         case Command::Metering: return run_metering(o, std::cout, std::cerr);
+        case Command::Ports: return run_ports(o, std::cout, std::cerr);
         case Command::None: break;
     }
     return kExitUsage;
