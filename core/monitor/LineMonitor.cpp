@@ -1,5 +1,6 @@
 #include "monitor/LineMonitor.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace neva {
@@ -26,9 +27,20 @@ LineMonitor::~LineMonitor() {
 
 bool LineMonitor::open() {
     awaiting_ = false;
-    last_good_ = true;
     last_request_.clear();
+    failed_.clear();
     return inner_.open();
+}
+
+void LineMonitor::set_failed(const std::vector<std::uint8_t>& request, bool failed) {
+    for (auto it = failed_.begin(); it != failed_.end(); ++it) {
+        if (*it != request) continue;
+        if (!failed) failed_.erase(it);
+        return;
+    }
+    if (!failed) return;
+    if (failed_.size() >= 16) failed_.pop_front();
+    failed_.push_back(request);
 }
 
 void LineMonitor::close() {
@@ -50,7 +62,7 @@ void LineMonitor::record(LineEntry entry) {
 
 void LineMonitor::give_up_awaited(std::int64_t at) {
     awaiting_ = false;
-    last_good_ = false;
+    set_failed(last_request_, true);
     ++counters_.timeouts;
     LineEntry e;
     e.time_ms = at;
@@ -65,15 +77,17 @@ void LineMonitor::give_up_awaited(std::int64_t at) {
 bool LineMonitor::write(const std::vector<std::uint8_t>& bytes) {
     if (bytes.empty()) return inner_.write(bytes);
     const std::int64_t t = now();
-    if (awaiting_) give_up_awaited(t);
-
     LineEntry e;
+    e.request = describe_request(bytes);
+    // A frame that is no relay request (the byte OFF leaves on the line, a modem
+    // command) abandons the exchange in hand rather than timing it out.
+    if (awaiting_ && e.request.relay_frame) give_up_awaited(t);
+
     e.time_ms = t;
     e.direction = LineEntry::Direction::Sent;
     e.bytes = bytes;
-    e.request = describe_request(bytes);
-    e.action = current_action ? current_action() : 0;
-    e.repeat = e.request.relay_frame && bytes == last_request_ && !last_good_;
+    e.action = e.request.relay_frame && current_action ? current_action() : 0;
+    e.repeat = e.request.relay_frame && std::find(failed_.begin(), failed_.end(), bytes) != failed_.end();
 
     request_ = e.request;
     action_ = e.action;
@@ -107,8 +121,9 @@ std::vector<std::uint8_t> LineMonitor::read_all() {
     if (taken) {
         e.answer_ms = received_at_ - sent_at_;
         awaiting_ = false;
-        last_good_ = e.verdict.verdict == Verdict::Good;
-        if (last_good_) {
+        const bool good = e.verdict.verdict == Verdict::Good;
+        set_failed(last_request_, !good);
+        if (good) {
             ++counters_.good;
             counters_.answer_ms_total += e.answer_ms;
             if (e.answer_ms > counters_.worst_answer_ms) counters_.worst_answer_ms = e.answer_ms;

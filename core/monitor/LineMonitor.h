@@ -116,10 +116,13 @@ private:
     // The exchange in hand.
     RequestInfo request_;
     std::vector<std::uint8_t> last_request_;
+    // Requests whose last exchange failed: sent again, they are repeats. The link
+    // repeats a failed request when its channel is next searched, not always at once.
+    std::deque<std::vector<std::uint8_t>> failed_;
+    void set_failed(const std::vector<std::uint8_t>& request, bool failed);
     int action_ = 0;
     bool awaiting_ = false;       // a request went out and no answer was taken yet
     bool receive_seen_ = false;   // the port raised its receive event since the request
-    bool last_good_ = true;       // the previous exchange ended with a good answer
     std::int64_t sent_at_ = 0;
     std::int64_t received_at_ = 0;
 };
