@@ -66,6 +66,9 @@ private:
     void on_bytes_written();
     void on_error(QSerialPort::SerialPortError error);
     void check_receive_threshold();
+    // Bytes the kernel holds that QSerialPort has not taken yet (Unix), appended to out.
+    void drain_device(QByteArray& out);
+    void apply_wake_threshold();
 
     QSerialPort port_;
     int port_number_ = 0;
@@ -80,6 +83,7 @@ private:
     int send_threshold_ = 0;
     bool send_armed_ = false;
     bool lost_reported_ = false;
+    int wake_threshold_ = -1;  // VMIN now set on the device; -1 unknown
 };
 
 }  // namespace neva

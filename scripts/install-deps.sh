@@ -9,6 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
   libmodbus-dev
   xvfb xauth x11-utils imagemagick socat
+  mbpoll
 )
 
 missing=()
