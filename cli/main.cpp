@@ -15,6 +15,8 @@
 using namespace neva::cli;
 
 int main(int argc, char** argv) {
+    // No windows, no GTK: Qt's own event dispatcher costs less per wake-up than glib's.
+    if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
     QCoreApplication app(argc, argv);
     std::vector<std::string> args(argv + 1, argv + argc);
     const ParseResult parsed = parse_arguments(args);
