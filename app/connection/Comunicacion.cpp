@@ -335,6 +335,8 @@ void Comunicacion::panels_de_enlace() {
     const auto t = chosen_target();
     if (t && t->kind != PortTarget::Kind::Numbered) principal_.set_panel(3, QString::fromStdString(t->text()));
     else principal_.set_panel(3, QStringLiteral("COM:%1").arg(st.Puerto_Com));
+    // A long address may not fit the panel; its tip shows it whole.
+    principal_.StatusBar1[2]->setToolTip(principal_.panel(3));
 }
 
 void Comunicacion::Okey_Click() {

@@ -127,6 +127,7 @@ std::string verdict_text(const AnswerVerdict& v) {
         case Verdict::TooShort: return "too short";
         case Verdict::TooLong: return "too long";
         case Verdict::Timeout: return "time-out";
+        case Verdict::Lost: return "line lost";
     }
     return {};
 }

@@ -35,6 +35,7 @@ enum class Verdict {
     TooShort,
     TooLong,
     Timeout,        // no answer before the link gave the request up
+    Lost,           // the line went away (device unplugged, connection closed) while waiting
 };
 
 struct AnswerVerdict {
@@ -49,7 +50,7 @@ struct AnswerVerdict {
 AnswerVerdict classify_answer(const RequestInfo& request, const std::vector<std::uint8_t>& answer);
 
 // "good", "bad CRC", "wrong address", "exception 2 (illegal data address)",
-// "wrong function", "too short", "too long", "time-out".
+// "wrong function", "too short", "too long", "time-out", "line lost".
 std::string verdict_text(const AnswerVerdict& v);
 // The standard name of a Modbus exception code, or "" when it has none.
 std::string exception_name(std::uint8_t code);

@@ -15,7 +15,7 @@ LineMonitor::LineMonitor(SerialPort& inner, const Clock& clock, std::size_t capa
         if (on_event) on_event(e);
     };
     inner_.on_lost = [this] {
-        if (awaiting_) give_up_awaited(now());
+        if (awaiting_) give_up_awaited(now(), Verdict::Lost);
         if (on_lost) on_lost();
     };
 }
@@ -60,16 +60,17 @@ void LineMonitor::record(LineEntry entry) {
     if (on_entry) on_entry(entries_.back());
 }
 
-void LineMonitor::give_up_awaited(std::int64_t at) {
+void LineMonitor::give_up_awaited(std::int64_t at, Verdict why) {
     awaiting_ = false;
     set_failed(last_request_, true);
-    ++counters_.timeouts;
+    if (why == Verdict::Timeout) ++counters_.timeouts;
+    else ++counters_.other_errors;
     LineEntry e;
     e.time_ms = at;
     e.direction = LineEntry::Direction::None;
     e.action = action_;
     e.request = request_;
-    e.verdict = {Verdict::Timeout, 0};
+    e.verdict = {why, 0};
     e.answer_ms = at - sent_at_;
     record(std::move(e));
 }
@@ -163,8 +164,8 @@ std::string LineMonitor::format(const LineEntry& e) {
     std::string line = head + hex + "  " + what;
     if (e.direction == LineEntry::Direction::Sent) {
         if (e.repeat) line += " (repeat)";
-    } else if (e.verdict.verdict == Verdict::Timeout) {
-        line += ": time-out after " + std::to_string(e.answer_ms) + " ms";
+    } else if (e.verdict.verdict == Verdict::Timeout || e.verdict.verdict == Verdict::Lost) {
+        line += ": " + verdict_text(e.verdict) + " after " + std::to_string(e.answer_ms) + " ms";
     } else {
         line += ": " + verdict_text(e.verdict);
         if (e.answer_ms >= 0) line += ", " + std::to_string(e.answer_ms) + " ms";

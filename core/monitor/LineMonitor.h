@@ -43,7 +43,7 @@ struct LineCounters {
     std::uint64_t good = 0;
     std::uint64_t timeouts = 0;
     std::uint64_t crc_errors = 0;
-    std::uint64_t other_errors = 0;  // wrong address, exception, too short or long, late
+    std::uint64_t other_errors = 0;  // wrong address, exception, too short or long, stray, line lost
     std::uint64_t repeats = 0;
     std::int64_t answer_ms_total = 0;
     std::int64_t worst_answer_ms = 0;
@@ -103,7 +103,7 @@ public:
 private:
     std::int64_t now() const { return clock_.monotonic_ms() - origin_ms_; }
     void record(LineEntry entry);
-    void give_up_awaited(std::int64_t at);
+    void give_up_awaited(std::int64_t at, Verdict why = Verdict::Timeout);
 
     SerialPort& inner_;
     const Clock& clock_;
