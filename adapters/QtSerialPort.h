@@ -54,6 +54,8 @@ public:
     // The device name the last open() used, and why it failed (empty after success).
     QString device() const { return device_; }
     QString last_error() const { return last_error_; }
+    std::string device_text() const override { return device_name(port_number_).toStdString(); }
+    std::string open_failure() const override { return last_error_.toStdString(); }
 
 private:
     void on_ready_read();

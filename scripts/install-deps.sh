@@ -13,7 +13,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev
   qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
   libmodbus-dev
-  xvfb xauth x11-utils imagemagick socat
+  xvfb xauth x11-utils imagemagick socat xdotool
   locales
   help2man dpkg-dev file
 )

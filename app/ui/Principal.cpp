@@ -24,6 +24,7 @@
 #include "link/Valor.h"
 #include "services/LauncherMarker.h"
 #include "startup/ProgramFolders.h"
+#include "ui/ScreenFit.h"
 #include "ui/ToolBarIcons.h"
 #include "ui/frmAbout.h"
 
@@ -329,6 +330,8 @@ bool Principal::abrir_pagina(Pagina p) {
     if (!w) return false;
     if (!w->isWindow()) w->setWindowFlags(Qt::Dialog);
     w->setWindowModality(Qt::ApplicationModal);
+    // Larger than the screen it opens on: it scrolls instead of running off the screen.
+    fit_to_screen(w, this);
     w->show();
     w->raise();
     w->activateWindow();

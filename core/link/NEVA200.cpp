@@ -155,9 +155,15 @@ void NEVA200::Abrir_Puerto() {
         ok = Comunicacion->open();
     }
     resultado_ = ok;
-    if (!ok)
-        messages_.message_box("Invalid Number Port: COM " + std::to_string(Puerto_PC), MsgButtons::Ok,
-                              MsgIcon::Critical, "Communication error");
+    if (ok) return;
+    std::string text = "Invalid Number Port: COM " + std::to_string(Puerto_PC);
+    // Under the message: which device was tried and why the system refused it.
+    if (Comunicacion && !Comunicacion->device_text().empty()) {
+        text += "\nDevice " + Comunicacion->device_text();
+        const std::string why = Comunicacion->open_failure();
+        text += why.empty() ? " could not be opened" : ": " + why;
+    }
+    messages_.message_box(text, MsgButtons::Ok, MsgIcon::Critical, "Communication error");
 }
 
 void NEVA200::send(int receive_threshold, int send_threshold) {

@@ -42,6 +42,12 @@ public:
     virtual void set_receive_threshold(int bytes) = 0;
     virtual void set_send_threshold(int bytes) = 0;
 
+    // For the messages that tell the user what to check: the device the port number
+    // stands for ("/dev/ttyUSB0", "COM3"), and why the last open() failed, in words.
+    // Empty when the port cannot tell.
+    virtual std::string device_text() const { return {}; }
+    virtual std::string open_failure() const { return {}; }
+
     // Set by the owner of the port (the link controller).
     std::function<void(Event)> on_event;
     // The device went away while open (a USB adapter pulled out). The port is closed

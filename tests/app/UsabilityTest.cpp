@@ -9,15 +9,18 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTest>
 #include <QToolButton>
 
 #include "AppFixture.h"
 #include "SetpointPageChecks.h"
+#include "connection/Comunicacion.h"
 #include "controls/Bits.h"
 #include "controls/Word_TresR.h"
 #include "regmap/RegisterMap.h"
 #include "services/QtMessageService.h"
+#include "ui/ScreenFit.h"
 
 using namespace neva;
 using namespace neva::apptest;
@@ -128,4 +131,37 @@ TEST_F(UsabilityMain, HelpOpensTheGuideAndInertButtonsLookInert) {
         EXPECT_GE(l->contentsRect().width(), l->fontMetrics().horizontalAdvance(l->text())) << i;
         if (i > 2) EXPECT_GE(l->x(), w->StatusBar1[i - 1]->geometry().right()) << i;
     }
+}
+
+// On a screen smaller than a page (1280x900 at twice the scale), every setpoint page
+// scrolls and fits, and keeps every control and its STORE button.
+TEST_F(UsabilityMain, EverySetpointPageFitsASmallScreenByScrolling) {
+    const QRect small(0, 0, 640, 450);
+    for (Pagina p : {Pagina::SETPAGE2, Pagina::SETPAGE6, Pagina::SETPAGE3, Pagina::SETPAGE4, Pagina::SETPAGE9}) {
+        QWidget* page = w->pagina(p);
+        ASSERT_NE(page, nullptr);
+        const int controls = page->findChildren<QWidget*>().size();
+        fit_to_screen(page, small);
+        page->show();
+        QApplication::processEvents();
+        EXPECT_LE(page->width(), small.width()) << page->objectName().toStdString();
+        EXPECT_LE(page->height(), small.height()) << page->objectName().toStdString();
+        EXPECT_LE(page->minimumWidth(), small.width());
+        EXPECT_NE(page->findChild<QPushButton*>("Command1"), nullptr);
+        EXPECT_GE(page->findChildren<QWidget*>().size(), controls);
+        page->close();
+    }
+}
+
+// ON with the type "Modem" takes the settings but dials nothing, and says so.
+TEST_F(UsabilityMain, OnWithModemSaysWhatThatTypeIsFor) {
+    w->Comunica->trigger();
+    auto* c = w->findChild<Comunicacion*>();
+    ASSERT_NE(c, nullptr);
+    c->Option1[0]->click();
+    app.msgs->expect_message(Principal::kPreguntaGuardar, MsgAnswer::No);
+    c->Command1_Click();
+    EXPECT_EQ(c->Label6->text(), Comunicacion::kModemSinEnlace);
+    EXPECT_EQ(app.port->open_count, 0);
+    c->Cancelar->click();
 }
