@@ -49,13 +49,22 @@ start_app() {
   local scale="$1"; shift
   QT_SCALE_FACTOR="$scale" "$build/bin/neva-setup" "$@" >/dev/null 2>&1 &
   app_pid=$!
-  xdotool search --sync --name "NEVA Setup 2.0" >/dev/null
+  local wid
+  wid="$(xdotool search --sync --name "NEVA Setup 2.0" | head -n 1)"
   sleep 3
+  # There is no window manager on the virtual display: give the window the keyboard.
+  xdotool windowfocus --sync "$wid" 2>/dev/null || true
 }
 
 # keys KEY...: typed into the active window, with time for the program to answer.
 keys() {
-  for k in "$@"; do xdotool key --clearmodifiers "$k"; sleep 0.6; done
+  local id
+  for k in "$@"; do
+    # A page that opened takes the keyboard; without a window manager it is given it here.
+    id="$(xdotool getactivewindow 2>/dev/null || true)"
+    [ -n "$id" ] && { xdotool windowfocus "$id" 2>/dev/null || true; }
+    xdotool key --clearmodifiers "$k"; sleep 0.6
+  done
   sleep 2
 }
 
@@ -67,23 +76,22 @@ shot() {
   echo "wrote $1"
 }
 
-# Connected at once, as a launcher starts the program.
-start_sim
-start_app 1 "9600,N,8,1 1 1"
-shot "$img/main-window.png"
-keys alt+s p
-shot "$img/setpage6.png"
-keys Escape
-keys alt+s y
-shot "$img/setpage2.png"
-keys Escape
-keys alt+v m
-shot "$img/metering.png"
-keys Escape
-keys alt+v e
-shot "$img/events.png"
-keys Escape
-stop
+# page_shot FILE KEY...: connected at once, as a launcher starts the program, the
+# keys typed, the active window taken. A fresh program for each, so that no page is
+# left open over the next.
+page_shot() {
+  local file="$1"; shift
+  start_sim
+  start_app 1 "9600,N,8,1 1 1"
+  [ $# -gt 0 ] && keys "$@"
+  shot "$file"
+  stop
+}
+page_shot "$img/main-window.png"
+page_shot "$img/setpage6.png" alt+s p
+page_shot "$img/setpage2.png" alt+s y
+page_shot "$img/metering.png" alt+v m
+page_shot "$img/events.png" alt+v e
 
 # The phase and ground page at 1.5 times, where it must scroll rather than run off the screen.
 start_sim

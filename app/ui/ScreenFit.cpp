@@ -19,7 +19,9 @@ bool fit_to_screen(QWidget* page, const QRect& available) {
     if (!page) return false;
     if (page->findChild<QScrollArea*>(QStringLiteral("PageScroll"), Qt::FindDirectChildrenOnly)) return true;
     if (page->layout()) return false;
-    const QSize need = page->minimumSize().expandedTo(page->size());
+    // What the page's content needs; the size it was last shown at (the screen's width)
+    // says nothing about that.
+    const QSize need = page->minimumSize();
     const QSize room(std::max(200, available.width() - kFrameWidth), std::max(150, available.height() - kFrameHeight));
     if (need.width() <= room.width() && need.height() <= room.height()) return false;
 
