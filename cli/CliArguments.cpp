@@ -7,7 +7,10 @@ namespace neva::cli {
 
 namespace {
 
-enum class Opt { Help, Json, Port, Baud, Address, Timeout, Output, Programmer, RelayName, Observations };
+enum class Opt {
+    Help, Json, Port, Baud, Address, Timeout, Output, Programmer, RelayName, Observations, Watch, Interval, Count, Csv,
+    Speeds, Addresses, SetNow
+};
 
 struct OptionDef {
     Opt id;
@@ -27,6 +30,13 @@ constexpr OptionDef kOptions[] = {
     {Opt::Programmer, "programmer", 0, true},
     {Opt::RelayName, "relay-name", 0, true},
     {Opt::Observations, "observations", 0, true},
+    {Opt::Watch, "watch", 'w', false},
+    {Opt::Interval, "interval", 'i', true},
+    {Opt::Count, "count", 'n', true},
+    {Opt::Csv, "csv", 0, false},
+    {Opt::Speeds, "speeds", 0, true},
+    {Opt::Addresses, "addresses", 0, true},
+    {Opt::SetNow, "set-now", 0, false},
 };
 
 struct CommandDef {
@@ -50,7 +60,10 @@ const std::vector<CommandDef>& commands() {
              with({Opt::Help, Opt::Output, Opt::Programmer, Opt::RelayName, Opt::Observations}, kLine)},
             {Command::Write, "write", 1, with({Opt::Help}, kLine)},
             {Command::Events, "events", 0, with({Opt::Help, Opt::Json}, kLine)},
-            {Command::Metering, "metering", 0, with({Opt::Help, Opt::Json}, kLine)},
+            {Command::Metering, "metering", 0,
+             with({Opt::Help, Opt::Json, Opt::Watch, Opt::Interval, Opt::Count, Opt::Csv}, kLine)},
+            {Command::Scan, "scan", 0, {Opt::Help, Opt::Json, Opt::Port, Opt::Speeds, Opt::Addresses}},
+            {Command::Clock, "clock", 0, with({Opt::Help, Opt::Json, Opt::SetNow}, kLine)},
         };
     }();
     return table;
@@ -127,6 +140,38 @@ std::string apply(CliOptions& out, const OptionDef& o, const std::string& value)
         case Opt::Programmer: out.programmer = value; break;
         case Opt::RelayName: out.relay_name = value; break;
         case Opt::Observations: out.observations = value; break;
+        case Opt::Watch: out.watch = true; break;
+        case Opt::Csv: out.csv = true; break;
+        case Opt::Interval: {
+            // Seconds, with decimals; a reading takes some 50 ms at 9600 baud.
+            double seconds = 0;
+            const char* end = value.data() + value.size();
+            const auto [ptr, ec] = std::from_chars(value.data(), end, seconds);
+            if (value.empty() || ec != std::errc() || ptr != end || !(seconds >= 0.2 && seconds <= 3600))
+                return "invalid interval '" + value + "': give seconds, 0.2..3600";
+            out.interval_ms = static_cast<int>(seconds * 1000 + 0.5);
+            break;
+        }
+        case Opt::Count: {
+            auto n = parse_int(value, 1, 100000000);
+            if (!n) return "invalid count '" + value + "': give a number of rows, at least 1";
+            out.count = *n;
+            break;
+        }
+        case Opt::Speeds: {
+            auto v = parse_speeds(value);
+            if (!v) return "invalid speed list '" + value + "': give speeds separated by commas, such as 9600,19200";
+            out.speeds = *v;
+            break;
+        }
+        case Opt::Addresses: {
+            auto r = parse_address_range(value);
+            if (!r) return "invalid address range '" + value + "': give A-B within 1..247, such as 1-30";
+            out.first_address = r->first;
+            out.last_address = r->second;
+            break;
+        }
+        case Opt::SetNow: out.set_now = true; break;
     }
     return {};
 }
@@ -146,6 +191,26 @@ std::optional<PortChoice> parse_port(std::string_view text) {
     }
     p.device = std::string(text);
     return p;
+}
+
+std::optional<std::vector<int>> parse_speeds(std::string_view text) {
+    std::vector<int> speeds;
+    while (true) {
+        const auto comma = text.find(',');
+        auto b = parse_int(text.substr(0, comma), 50, 4000000);
+        if (!b) return std::nullopt;
+        if (std::find(speeds.begin(), speeds.end(), *b) == speeds.end()) speeds.push_back(*b);
+        if (comma == std::string_view::npos) return speeds;
+        text.remove_prefix(comma + 1);
+    }
+}
+
+std::optional<std::pair<int, int>> parse_address_range(std::string_view text) {
+    const auto dash = text.find('-');
+    auto a = parse_int(text.substr(0, dash), 1, 247);
+    auto b = dash == std::string_view::npos ? a : parse_int(text.substr(dash + 1), 1, 247);
+    if (!a || !b || *b < *a) return std::nullopt;
+    return std::make_pair(*a, *b);
 }
 
 std::string command_name(Command command) {
@@ -271,6 +336,16 @@ ParseResult parse_arguments(const std::vector<std::string>& args) {
         r.error = "'read' needs -o FILE";
         return r;
     }
+    if (out.command == Command::Metering) {
+        if (!out.watch && (out.csv || out.count > 0 || out.interval_ms > 0)) {
+            r.error = "--interval, --count and --csv go with --watch";
+            return r;
+        }
+        if (out.watch && out.json) {
+            r.error = "--watch prints rows; use --csv instead of --json";
+            return r;
+        }
+    }
     return r;
 }
 
@@ -299,6 +374,9 @@ std::string help_text(Command command) {
                    "  write FILE --port P             send a setpoint file to a relay and verify it\n"
                    "  events --port P                 the relay's event record\n"
                    "  metering --port P               the four currents the relay measures\n"
+                   "  metering --watch --port P       a row of currents per reading, until Ctrl+C\n"
+                   "  scan --port P                   find the relays on a line: address and speed\n"
+                   "  clock --port P [--set-now]      the relay clock against the computer's; set it\n"
                    "\n"
                    "'neva-cli COMMAND --help' describes a command.\n"
                    "\n"
@@ -355,10 +433,56 @@ std::string help_text(Command command) {
                    kLineOptions + kStatus;
         case Command::Metering:
             return std::string("Usage: neva-cli metering --port N|DEVICE [OPTIONS] [--json]\n"
+                               "       neva-cli metering --watch --port N|DEVICE [OPTIONS] [--interval S]\n"
+                               "                         [--count N] [--csv]\n"
                                "\n"
                                "Reads the relay's current metering and prints the phase A, B, C and ground\n"
                                "currents, one line each, tab-separated: label, value, unit.\n"
                                "\n"
+                               "  --json               the same as one JSON object\n"
+                               "\n"
+                               "With --watch it reads the currents again and again and prints one row per\n"
+                               "reading, tab-separated: local time (ISO 8601, milliseconds), then phase A, B,\n"
+                               "C and ground each as value and unit as the metering page shows them. Ctrl+C\n"
+                               "ends it (exit status 0); --timeout then applies to each reading.\n"
+                               "\n"
+                               "  -w, --watch          one row per reading until interrupted\n"
+                               "  -i, --interval S     seconds between readings, 0.2..3600 (default 2, as the\n"
+                               "                       metering page)\n"
+                               "  -n, --count N        stop after N rows\n"
+                               "  --csv                rows as the current log of the trend window: a header\n"
+                               "                       line, then time and the four currents in amperes,\n"
+                               "                       comma-separated, '.' as the decimal point\n") +
+                   kLineOptions + kStatus;
+        case Command::Scan:
+            return std::string(
+                       "Usage: neva-cli scan --port N|DEVICE [--speeds LIST] [--addresses A-B] [--json]\n"
+                       "\n"
+                       "Finds the relays on a line whose speed or address is not known: sends the\n"
+                       "identification read to each address at each speed, with a short time-out per\n"
+                       "try, and prints every relay that answers as soon as it does, tab-separated:\n"
+                       "address, speed, identification words, firmware, supported or not. It only\n"
+                       "reads; nothing is ever written to a relay. The duration of the whole scan (the\n"
+                       "longest it can take) is told on standard error before it starts; a full\n"
+                       "scan of every speed and address takes about four minutes.\n"
+                       "\n"
+                       "  -p, --port N|DEVICE  the port, as for the other commands\n"
+                       "  --speeds LIST        speeds to try, such as 9600,19200 (default: 9600, 1200,\n"
+                       "                       2400, 4800, 19200, 38400, 57600)\n"
+                       "  --addresses A-B      addresses to try, within 1..247 (default 1-247)\n"
+                       "  --json               one JSON object per relay found, one per line\n"
+                       "\n"
+                       "Exit status: 0 some relay answered, 1 none did or the port failed, 2 usage\n"
+                       "error.\n");
+        case Command::Clock:
+            return std::string("Usage: neva-cli clock --port N|DEVICE [OPTIONS] [--set-now] [--json]\n"
+                               "\n"
+                               "Reads the relay clock and prints it beside the computer's local time and\n"
+                               "the difference between them. With --set-now it then sets the relay clock to\n"
+                               "the computer's local time (the write the date and time page's STORE makes),\n"
+                               "reads it back and prints the difference again.\n"
+                               "\n"
+                               "  --set-now            set the relay clock to the computer's time\n"
                                "  --json               the same as one JSON object\n") +
                    kLineOptions + kStatus;
     }

@@ -10,7 +10,9 @@
 
 #include "CliArguments.h"
 #include "FileCommands.h"
+#include "MeteringWatch.h"
 #include "RelayCommands.h"
+#include "ScanCommand.h"
 
 using namespace neva::cli;
 
@@ -40,7 +42,10 @@ int main(int argc, char** argv) {
         case Command::Read: return run_read(o, std::cout, std::cerr);
         case Command::Write: return run_write(o, std::cout, std::cerr);
         case Command::Events: return run_events(o, std::cout, std::cerr);
-        case Command::Metering: return run_metering(o, std::cout, std::cerr);
+        case Command::Metering:
+            return o.watch ? run_metering_watch(o, std::cout, std::cerr) : run_metering(o, std::cout, std::cerr);
+        case Command::Scan: return run_scan(o, std::cout, std::cerr);
+        case Command::Clock: return run_clock(o, std::cout, std::cerr);
         case Command::None: break;
     }
     return kExitUsage;

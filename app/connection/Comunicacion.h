@@ -80,6 +80,12 @@ public:
     static constexpr const char* kModemSinEnlace =
         "Not connected: the type \"Modem\" only programs a modem (Remote Modem Programing). "
         "To talk to a relay choose RS485/422 and press ON.";
+    // "Find Relay...": searches the chosen port; a relay chosen there fills the speed
+    // and the address.
+    QPushButton* FindRelay = nullptr;
+    void FindRelay_Click();
+    static constexpr const char* kBuscarConLinea =
+        "The relay link is in use. Press OFF before searching this computer's port for relays.";
     static constexpr const char* kModemConLinea =
         "The relay link is in use. Press OFF before programming a modem on this computer's port.";
 
