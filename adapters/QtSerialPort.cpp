@@ -115,7 +115,24 @@ bool QtSerialPort::open() {
     }
     port_.setPortName(device_);
     if (!port_.open(QIODevice::ReadWrite)) {
-        last_error_ = port_.errorString();
+        // The reasons a user can act on, in words; anything else as the system says it.
+        switch (port_.error()) {
+            case QSerialPort::DeviceNotFoundError: last_error_ = QStringLiteral("the device does not exist"); break;
+            case QSerialPort::PermissionError:
+                last_error_ = QStringLiteral("permission denied");
+#ifndef _WIN32
+                // Serial devices on Linux belong to the group dialout.
+                if (device_.startsWith(QLatin1String("/dev/")))
+                    last_error_ += QStringLiteral(
+                        " (your user must be in the group dialout: sudo usermod -aG dialout $USER, then log in again)");
+#endif
+                break;
+            case QSerialPort::OpenError:
+            case QSerialPort::ResourceError:
+                last_error_ = QStringLiteral("the device is in use by another program");
+                break;
+            default: last_error_ = port_.errorString(); break;
+        }
         port_.clearError();
         return false;
     }

@@ -14,7 +14,7 @@ PACKAGES=(
   qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
   qt6-charts-dev libqt6charts6
   libmodbus-dev
-  xvfb xauth x11-utils imagemagick socat
+  xvfb xauth x11-utils imagemagick socat xdotool
   locales
   help2man dpkg-dev file
   mbpoll

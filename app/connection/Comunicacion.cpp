@@ -106,6 +106,7 @@ Comunicacion::Comunicacion(Principal& principal) : QDialog(&principal), principa
     Command2->setAutoDefault(false);
     Label6 = new QLabel(QString::fromLatin1(kNoEstablecida), Frame2);
     Label6->setObjectName("Label6");
+    Label6->setWordWrap(true);
     auto* g2 = new QGridLayout(Frame2);
     g2->addWidget(new QLabel(QStringLiteral("Communicate:"), Frame2), 0, 0);
     g2->addWidget(Command1, 0, 1);
@@ -444,6 +445,10 @@ void Comunicacion::Command1_Click() {
         st.Esperando_Respuesta = true;
         tmr_state_com_->set_enabled(true);
         ConnectionMemory::save({destino->text(), st.Velocidad_Com, st.Direccion_Rele});
+    } else {
+        // The settings are taken, but nothing is dialled: say so where the user looks
+        // for the outcome of ON, instead of leaving "Communication Not Stablished".
+        Label6->setText(QString::fromLatin1(kModemSinEnlace));
     }
 
     st.Reset_Permitido = true;

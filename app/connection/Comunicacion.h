@@ -89,6 +89,11 @@ public:
     QRadioButton* Option2[2] = {nullptr, nullptr};
     QPushButton* Modem = nullptr;
     void Modem_Click();
+    // ON with the connection type "Modem": this program dials no modem, it only
+    // programs one for the relay's end of a telephone line.
+    static constexpr const char* kModemSinEnlace =
+        "Not connected: the type \"Modem\" only programs a modem (Remote Modem Programing). "
+        "To talk to a relay choose RS485/422 and press ON.";
     // "Find Relay...": searches the chosen port; a relay chosen there fills the speed
     // and the address.
     QPushButton* FindRelay = nullptr;

@@ -1,6 +1,7 @@
 #include "controls/Bits.h"
 
 #include <QComboBox>
+#include <QStringList>
 #include <QEvent>
 #include <QSignalBlocker>
 
@@ -21,6 +22,13 @@ Bits::Bits(const PropertyStore& props, RegisterImages& images, QWidget* parent)
     };
     model_.on_dbl_click = [this] { emit DblClick(); };
     setEnabled(model_.Enabled);
+    // Which register and bits the choice is coded into, as the relay's register list names them.
+    QStringList bits;
+    for (int b : model_.field_bits()) bits << QString::number(b);
+    setToolTip(QStringLiteral("Register: %1, bit%2 %3")
+                   .arg(QString::fromStdString(model_.Direccion).trimmed().toUpper(), bits.size() > 1 ? "s" : "",
+                        bits.join(", ")));
+    setFocusProxy(Combo1);
     // The control takes the list's height.
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     resize(sizeHint());

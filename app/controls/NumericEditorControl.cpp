@@ -1,17 +1,36 @@
 #include "controls/NumericEditorControl.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QStringList>
 #include <QToolButton>
 
 #include "controls/Calculadora.h"
+#include "editors/NumericEntry.h"
 
 namespace neva {
 
 namespace {
 // The forms were laid out in twips; at the usual 96 dots an inch a pixel is 15 twips.
 constexpr int px(int twips) { return (twips + 7) / 15; }
+
+// The tool tip builds the entry's texts without showing the entry: nothing is asked.
+class NoMessages : public MessageService {
+public:
+    MsgAnswer message_box(const std::string&, MsgButtons, MsgIcon, const std::string&) override {
+        return MsgAnswer::Cancel;
+    }
+    std::optional<std::string> input_box(const std::string&, const std::string&, const std::string&) override {
+        return std::nullopt;
+    }
+    std::optional<std::string> open_file_name(const FileDialogSetup&) override { return std::nullopt; }
+    std::optional<std::string> save_file_name(const FileDialogSetup&) override { return std::nullopt; }
+};
+
+// Ten presses of the spinner for PageUp and PageDown.
+constexpr int kPageSteps = 10;
 }  // namespace
 
 NumericEditorControl::NumericEditorControl(std::unique_ptr<NumericEditor> model, CalcHandover& calc,
@@ -25,6 +44,10 @@ NumericEditorControl::NumericEditorControl(std::unique_ptr<NumericEditor> model,
     Text1->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     Text1->setCursor(Qt::PointingHandCursor);
     Text1->installEventFilter(this);
+    // The value box takes the keyboard focus in tab order; the spinner buttons do not,
+    // their work is done by the arrow keys.
+    Text1->setFocusPolicy(Qt::StrongFocus);
+    setFocusProxy(Text1);
 
     UpButton = new QToolButton(this);
     UpButton->setObjectName("UpButton");
@@ -51,6 +74,7 @@ NumericEditorControl::NumericEditorControl(std::unique_ptr<NumericEditor> model,
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     repaint_value_box();
     resize(sizeHint());
+    setToolTip(tool_tip_text());
 }
 
 NumericEditorControl::~NumericEditorControl() {
@@ -61,7 +85,52 @@ NumericEditorControl::~NumericEditorControl() {
     model_->on_dbl_click = nullptr;
 }
 
-bool NumericEditorControl::Inicializacion() { return model_->Inicializacion(); }
+bool NumericEditorControl::Inicializacion() {
+    const bool ok = model_->Inicializacion();
+    setToolTip(tool_tip_text());
+    return ok;
+}
+
+QString NumericEditorControl::tool_tip_text() const {
+    CalcHandover calc = calc_;
+    model_->fill_handover(calc);
+    if (model_->escala_a() == 0) return {};
+    NoMessages none;
+    NumericEntry entry(calc, none);
+    entry.load();
+    auto t = [](const std::string& s) { return QString::fromStdString(s).trimmed(); };
+    QStringList lines;
+    if (!t(entry.Titulo()).isEmpty()) lines << t(entry.Titulo());
+    lines << QStringLiteral("%1 %2").arg(t(std::string(NumericEntry::kRangeCaption)), t(entry.Rango()));
+    lines << QStringLiteral("%1 %2").arg(t(std::string(NumericEntry::kIncrementCaption)), t(entry.Incremento()));
+    if (entry.incremento_b_visible()) lines << t(entry.Incremento_b());
+    if (entry.incremento_c_visible()) lines << t(entry.Incremento_c());
+    lines << QStringLiteral("Register: %1").arg(t(model_->Direccion).toUpper());
+    lines << QStringLiteral("Up/Down: one step, PageUp/PageDown: ten steps, Enter or F2: type a value");
+    return lines.join('\n');
+}
+
+bool NumericEditorControl::handle_key(int key) {
+    switch (key) {
+        case Qt::Key_Up: up_click(); return true;
+        case Qt::Key_Down: down_click(); return true;
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            // Ten presses of the arrow, each checked as a press is: the run ends at
+            // the limit instead of pressing against it.
+            for (int i = 0; i < kPageSteps && isEnabled(); ++i) {
+                const std::int32_t before = model_->Value;
+                if (key == Qt::Key_PageUp) up_click();
+                else down_click();
+                if (model_->Value == before) break;
+            }
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_F2: value_box_click(); return true;
+        default: return false;
+    }
+}
 
 QString NumericEditorControl::text() const { return Text1->text(); }
 
@@ -120,6 +189,10 @@ bool NumericEditorControl::eventFilter(QObject* watched, QEvent* e) {
         } else if (e->type() == QEvent::MouseButtonDblClick) {
             value_box_dbl_click();
             return true;
+        } else if (e->type() == QEvent::KeyPress) {
+            auto* ke = static_cast<QKeyEvent*>(e);
+            if (ke->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return QWidget::eventFilter(watched, e);
+            if (handle_key(ke->key())) return true;
         }
     }
     return QWidget::eventFilter(watched, e);

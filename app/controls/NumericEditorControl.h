@@ -40,6 +40,10 @@ public:
     void value_box_click();
     void value_box_dbl_click();
 
+    // What the numeric entry would show (title, range, step or steps with the values
+    // they apply to, unit) and the register the value goes to: the editor's tool tip.
+    QString tool_tip_text() const;
+
     // Shows the numeric entry dialog modally; by default a Calculadora run with exec().
     // Tests replace it with a function that drives the entry directly (the hand-over
     // values are already filled when it runs).
@@ -66,6 +70,9 @@ protected:
 
 private:
     void repaint_value_box();
+    // Up/Down and PageUp/PageDown step as the spinner does; Enter and F2 open the
+    // numeric entry. True when the key was one of these.
+    bool handle_key(int key);
 
     std::unique_ptr<NumericEditor> model_;
     CalcHandover& calc_;

@@ -51,6 +51,8 @@ const char* UserControl1::rotulo(Indicador i) {
 UserControl1::UserControl1(QWidget* parent) : QWidget(parent) {
     // Before the first status tick every lamp is dark.
     Inicializar();
+    setToolTip(QStringLiteral("The relay's front panel as the status read shows it. "
+                              "Its keys are drawn only: use the menus to work with the relay."));
 }
 
 QSize UserControl1::sizeHint() const { return QSize(390, 392); }
@@ -113,13 +115,13 @@ void UserControl1::paintEvent(QPaintEvent*) {
                                                                               : QColor(70, 78, 92));
     p.drawRect(rect(1800, 1050, 300, 300));
 
-    // Keypad and model line under the lamps.
-    p.setPen(QPen(QColor(20, 20, 24), 1));
-    for (int k = 0; k < 4; ++k) {
-        p.setBrush(QColor(120, 128, 142));
-        p.drawRoundedRect(rect(700 + k * 650, 2850, 450, 260), 4, 4);
-    }
-    p.setPen(QColor(225, 228, 235));
+    // Keypad and model line under the lamps. The relay's front keys are part of the
+    // picture only: drawn as flat outlines in the panel's own colours, so that nobody
+    // takes them for buttons of this program.
+    p.setPen(QPen(QColor(90, 96, 108), 1, Qt::DashLine));
+    p.setBrush(Qt::NoBrush);
+    for (int k = 0; k < 4; ++k) p.drawRoundedRect(rect(700 + k * 650, 2850, 450, 260), 4, 4);
+    p.setPen(QColor(120, 126, 138));
     QFont tecla = font();
     tecla.setPixelSize(std::max(7, int(130 * sy)));
     p.setFont(tecla);

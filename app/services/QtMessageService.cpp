@@ -1,6 +1,8 @@
 #include "services/QtMessageService.h"
 
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -24,18 +26,43 @@ QMessageBox::Icon qt_icon(MsgIcon icon) {
 
 }  // namespace
 
-MsgAnswer QtMessageService::message_box(const std::string& text, MsgButtons buttons, MsgIcon icon,
-                                        const std::string& title) {
-    QMessageBox box(qt_icon(icon), q(title), q(text), QMessageBox::NoButton, parent_);
+std::unique_ptr<QMessageBox> QtMessageService::build_box(const std::string& text, MsgButtons buttons, MsgIcon icon,
+                                                         const std::string& title, QWidget* parent) {
+    const QString all = q(text);
+    const qsizetype cut = all.indexOf('\n');
+    auto box = std::make_unique<QMessageBox>(qt_icon(icon), q(title), cut < 0 ? all : all.left(cut),
+                                             QMessageBox::NoButton, parent);
+    if (cut >= 0) box->setInformativeText(all.mid(cut + 1));
     switch (buttons) {
-        case MsgButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
-        case MsgButtons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
-        case MsgButtons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+        case MsgButtons::Ok: box->setStandardButtons(QMessageBox::Ok); break;
+        case MsgButtons::OkCancel:
+            box->setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            box->setDefaultButton(QMessageBox::Cancel);
+            break;
+        case MsgButtons::YesNo:
+            box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            box->setDefaultButton(QMessageBox::No);
+            break;
         case MsgButtons::YesNoCancel:
-            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            box->setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            box->setDefaultButton(QMessageBox::Cancel);
             break;
     }
-    const int r = box.exec();
+    // A message box sizes itself to its text, so a short text under a long title
+    // ("Communication Error") cuts the title off. A spacer across the bottom of its
+    // grid holds it open: the title, plus room for the window's icon and buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+        const int want = QFontMetrics(box->font()).horizontalAdvance(q(title)) + 140;
+        grid->addItem(new QSpacerItem(want, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                      grid->columnCount());
+    }
+    return box;
+}
+
+MsgAnswer QtMessageService::message_box(const std::string& text, MsgButtons buttons, MsgIcon icon,
+                                        const std::string& title) {
+    const auto box = build_box(text, buttons, icon, title, parent_);
+    const int r = box->exec();
     switch (r) {
         case QMessageBox::Yes: return MsgAnswer::Yes;
         case QMessageBox::No: return MsgAnswer::No;

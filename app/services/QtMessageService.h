@@ -5,9 +5,11 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 #include "platform/MessageService.h"
 
+class QMessageBox;
 class QWidget;
 
 namespace neva {
@@ -31,6 +33,14 @@ public:
     // trimmed); the pattern list is put in brackets after it when the description
     // does not already show it, and "*.*" means every file, also those without a dot.
     static QStringList qt_filters(const std::string& filter);
+
+    // The box message_box() shows, built but not run. The text up to its first line
+    // break is the message itself; what follows is the cause and what to check, shown
+    // as the box's informative text. A question defaults to the answer that changes
+    // nothing (No, or Cancel), so a hurried Enter never resets, clears or leaves. The
+    // box is at least wide enough for its whole title.
+    static std::unique_ptr<QMessageBox> build_box(const std::string& text, MsgButtons buttons, MsgIcon icon,
+                                                  const std::string& title, QWidget* parent);
 
 private:
     std::optional<std::string> file_dialog(const FileDialogSetup& setup, bool save);

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QEventLoop>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -22,6 +24,8 @@
 #include "link/Valor.h"
 #include "services/LauncherMarker.h"
 #include "ui/LineMonitorWindow.h"
+#include "startup/ProgramFolders.h"
+#include "ui/ScreenFit.h"
 #include "ui/ToolBarIcons.h"
 #include "ui/frmAbout.h"
 
@@ -205,6 +209,39 @@ void Principal::crear_barra() {
     connect(botones[1], &QAction::triggered, this, [this] { Save_s_Click(); });
     // "All Actual Values" opens the metering page; Print, Store and Help have no action.
     connect(botones[3], &QAction::triggered, this, [this] { abrir_pagina(Pagina::AVPAGE1); });
+    // Print and Store have nothing of their own to do: printing is out of reach as the
+    // File > Print menu is, and storing is each page's STORE. They are shown disabled
+    // rather than as buttons that ignore the user.
+    botones[2]->setEnabled(false);
+    botones[2]->setToolTip(QStringLiteral("Print File (not available)"));
+    botones[4]->setEnabled(false);
+    botones[4]->setToolTip(QStringLiteral("Store (use STORE on each setpoint page)"));
+    botones[5]->setToolTip(QStringLiteral("Help (F1): the user guide"));
+    botones[5]->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(botones[5], &QAction::triggered, this, [this] { Ayuda_Click(); });
+}
+
+QString Principal::ruta_guia() const {
+#ifdef NEVA_SOURCE_GUIDE
+    const char* fuente = NEVA_SOURCE_GUIDE;
+#else
+    const char* fuente = "";
+#endif
+    return QString::fromStdString(
+        ProgramFolders::guide_file(QCoreApplication::applicationDirPath().toStdString(), fuente));
+}
+
+void Principal::Ayuda_Click() {
+    const QString ruta = ruta_guia();
+    if (ruta.isEmpty()) {
+        ctx_.messages().message_box(kGuiaNoEncontrada, MsgButtons::Ok, MsgIcon::Exclamation, "NEVA");
+        return;
+    }
+    const bool ok = abrir_en_navegador ? abrir_en_navegador(ruta)
+                                       : QDesktopServices::openUrl(QUrl::fromLocalFile(ruta));
+    if (!ok)
+        ctx_.messages().message_box(kGuiaNoAbierta + ruta.toStdString(), MsgButtons::Ok, MsgIcon::Exclamation,
+                                    "NEVA");
 }
 
 void Principal::crear_estado() {
@@ -213,12 +250,18 @@ void Principal::crear_estado() {
         auto* l = new QLabel(QString::fromLatin1(diseno[i]), this);
         l->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
         l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        // Panels 1 and 2 carry no text; the settings and the link state get the room.
-        l->setMinimumWidth(i < 2 ? 24 : 110);
+        // Panels 1 and 2 carry no text; the settings and the link state get the room,
+        // each at least as wide as the longest text it shows, so that no panel is
+        // drawn over its neighbour when the window is at its narrowest.
+        const char* mas_largo[6] = {"", "", "COM: 888", "Baud Rate: 19200", "Address: 247", "Not Communicating...."};
+        l->setMinimumWidth(i < 2 ? 24 : l->fontMetrics().horizontalAdvance(QString::fromLatin1(mas_largo[i])) + 16);
         statusBar()->addWidget(l, i < 2 ? 0 : i == 5 ? 2 : 1);
         StatusBar1[i] = l;
     }
     statusBar()->setSizeGripEnabled(false);
+    // The window is never made narrower than its panels need: squeezed, they were
+    // drawn over each other.
+    setMinimumWidth(statusBar()->minimumSizeHint().width());
 }
 
 QString Principal::panel(int n) const { return n >= 1 && n <= 6 ? StatusBar1[n - 1]->text() : QString(); }
@@ -294,6 +337,8 @@ bool Principal::abrir_pagina(Pagina p) {
     if (!w) return false;
     if (!w->isWindow()) w->setWindowFlags(Qt::Dialog);
     w->setWindowModality(Qt::ApplicationModal);
+    // Larger than the screen it opens on: it scrolls instead of running off the screen.
+    fit_to_screen(w, this);
     w->show();
     w->raise();
     w->activateWindow();

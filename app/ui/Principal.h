@@ -70,6 +70,9 @@ public:
     static constexpr const char* kFinEnlaceExterno =
         "This ends the communication with the relay. It cannot be started again from this window, "
         "because another program started NEVA Setup. Do you want to go on?";
+    static constexpr const char* kGuiaNoEncontrada =
+        "The user guide was not found.\nReinstall NEVA Setup, or open docs/guide/index.html of its source.";
+    static constexpr const char* kGuiaNoAbierta = "The user guide could not be opened in a browser.\n";
     static constexpr const char* kLeyendoEventos = "Reading the event record from the relay...";
 
     explicit Principal(AppContext& ctx, QWidget* parent = nullptr);
@@ -105,6 +108,10 @@ public:
     // Tools > Line Monitor: every frame on the relay line (not modal).
     void Monitor_Click();
     LineMonitorWindow& monitor_linea();
+    // Help (tool bar, F1): the user guide in the desktop's browser.
+    void Ayuda_Click();
+    // The guide's first page that Help opens; empty when none is installed or built.
+    QString ruta_guia() const;
     void P_Setpoints_Click();
     void P_Actual_Click();
     void P_Events_Click();
@@ -174,6 +181,8 @@ public:
     std::function<void()> terminar;
     // The printer dialog; returns false when cancelled. Tests set a PDF printer here.
     std::function<bool(QPrinter&)> dialogo_impresora;
+    // Opens a file in the desktop's browser; tests see the guide's path here instead.
+    std::function<bool(const QString&)> abrir_en_navegador;
     // Pause between queuing the reads of a setpoints print and the printer dialog, so
     // the first answers can land (1 s in the program).
     int espera_impresion_ms = 1000;

@@ -88,7 +88,12 @@ LoadResult Manejo_de_Archivos::Leer_Archivo(const std::string& path) {
     const fs::path file = utf8_path(path);
     const fs::file_status st = fs::status(file, ec);
     // A missing file fails like a foreign one; it is never created.
-    if (path.empty() || st.type() == fs::file_type::not_found) return refuse(kNotNevaFile, MsgIcon::None);
+    // Under the message: the file and why it was refused.
+    const auto not_neva = [&](const std::string& why) {
+        return refuse(std::string(kNotNevaFile) + "\n" + (path.empty() ? "No file was named" : path + ": " + why),
+                      MsgIcon::None);
+    };
+    if (path.empty() || st.type() == fs::file_type::not_found) return not_neva("the file does not exist");
     if (ec || !fs::is_regular_file(st)) return refuse(read_failed_text(path), MsgIcon::Exclamation);
 
     std::ifstream in(file, std::ios::binary);
@@ -97,12 +102,16 @@ LoadResult Manejo_de_Archivos::Leer_Archivo(const std::string& path) {
     in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     if (in.bad()) return refuse(read_failed_text(path), MsgIcon::Exclamation);
     // A file shorter than one record cannot be a setpoint file, whatever it begins with.
-    if (in.gcount() != static_cast<std::streamsize>(kRecordSize)) return refuse(kNotNevaFile, MsgIcon::None);
+    if (in.gcount() != static_cast<std::streamsize>(kRecordSize))
+        return not_neva("too short (" + std::to_string(in.gcount()) + " bytes; a setpoint file has " +
+                        std::to_string(kRecordSize) + ")");
 
     const Registro_Archivo rec = Registro_Archivo::decode(bytes);
     // The header texts are taken over only after the marker check, so a foreign
     // file changes nothing at all.
-    if (!rec.marker_ok()) return refuse(kNotNevaFile, MsgIcon::None);
+    if (!rec.marker_ok())
+        return not_neva(std::string("it does not carry the setpoint file marker \"") + kFileMarker +
+                        "\" (another kind of file, or a damaged one)");
 
     record_ = rec;
     state_.Nombre_Rele = rec.relay_name.str();

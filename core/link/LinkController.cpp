@@ -324,18 +324,26 @@ void LinkController::link_failed(const LinkFault& cause) {
     // Offline before the box: while the user reads it nothing may show the relay as live.
     Desconectar();
     if (on_offline) on_offline();
-    std::string text = " Communication Error...";
-    // Silence needs no explanation beyond the message itself (unless the port has
-    // one); answers that never make sense do: they point at the speed, the parity or
-    // the address.
-    if (!port_cause.empty())
-        text += "\n" + port_cause;
-    else if (failure_.kind != LinkFaultKind::NoAnswer)
-        text += "\n" + describe(failure_);
+    // Under the message: what failed and what to check (what the port itself knows,
+    // such as a refused or dropped connection or a slow network, says more than the
+    // link's count of time-outs), then the line it happened on.
+    std::string text = " Communication Error...\n" + (port_cause.empty() ? describe(failure_) : port_cause) + "\n" +
+                       line_text();
     messages_.message_box(text, MsgButtons::Ok, MsgIcon::Critical, "Communication Error");
     // A setpoint write cut short says what the relay now holds.
     neva_->interrupt_writes();
     if (on_disconnect) on_disconnect();
+}
+
+std::string LinkController::line_text() const {
+    const std::string device = neva_->Comunicacion ? neva_->Comunicacion->device_text() : std::string();
+    // Over the network the speed is the device server's or the gateway's own.
+    if (device.rfind("tcp://", 0) == 0 || device.rfind("mbtcp://", 0) == 0)
+        return device + ", relay address " + std::to_string(neva_->Direccion);
+    std::string s = "COM " + std::to_string(neva_->Puerto_PC);
+    if (neva_->Comunicacion && !neva_->Comunicacion->device_text().empty())
+        s += " (" + neva_->Comunicacion->device_text() + ")";
+    return s + ", " + neva_->Cadena_Com + " baud, relay address " + std::to_string(neva_->Direccion);
 }
 
 void LinkController::Puerto_Perdido() {

@@ -150,6 +150,8 @@ private:
     // Ends the link: " Communication Error..." with the cause, OFF, and the report of
     // a write cut short; a file send ends in its own report instead.
     void link_failed(const LinkFault& cause);
+    // The line as the user chose it: "COM 1 (/dev/ttyS0), 9600 baud, relay address 1".
+    std::string line_text() const;
     // True while an answer is parsed or a time-out handled: a tick arriving meanwhile
     // (a message box runs its own event loop) must not give up the request in hand.
     bool handling_ = false;

@@ -155,12 +155,18 @@ void NEVA200::Abrir_Puerto() {
         ok = Comunicacion->open();
     }
     resultado_ = ok;
-    if (!ok) {
-        // The port says which device or address failed, and why, on a second line.
-        const std::string cause = Comunicacion ? Comunicacion->diagnosis() : std::string();
-        messages_.message_box("Invalid Number Port: COM " + std::to_string(Puerto_PC) + (cause.empty() ? "" : "\n" + cause),
-                              MsgButtons::Ok, MsgIcon::Critical, "Communication error");
+    if (ok) return;
+    std::string text = "Invalid Number Port: COM " + std::to_string(Puerto_PC);
+    // Under the message: which device was tried and why the system refused it.
+    if (Comunicacion && !Comunicacion->device_text().empty()) {
+        text += "\nDevice " + Comunicacion->device_text();
+        const std::string why = Comunicacion->open_failure();
+        text += why.empty() ? " could not be opened" : ": " + why;
+    } else if (Comunicacion && !Comunicacion->diagnosis().empty()) {
+        // A network port: the address and why the connection was not made.
+        text += "\n" + Comunicacion->diagnosis();
     }
+    messages_.message_box(text, MsgButtons::Ok, MsgIcon::Critical, "Communication error");
 }
 
 void NEVA200::send(int receive_threshold, int send_threshold) {

@@ -75,6 +75,8 @@ public:
     void set_receive_threshold(int bytes) override { inner_.set_receive_threshold(bytes); }
     void set_send_threshold(int bytes) override { inner_.set_send_threshold(bytes); }
     std::string diagnosis() const override { return inner_.diagnosis(); }
+    std::string device_text() const override { return inner_.device_text(); }
+    std::string open_failure() const override { return inner_.open_failure(); }
 
     // ---- The monitor ----
     // Asked for the link's current action code each time a request goes out.

@@ -62,6 +62,15 @@ void PortSwitch::set_dtr(bool on) {
     active_->set_dtr(on);
 }
 
+std::string PortSwitch::device_text() const {
+    // Before the first open the numbered port does not know its number yet.
+    if (target_.kind == PortTarget::Kind::Numbered) {
+        numbered_->set_port_number(number_);
+        return numbered_->device_text();
+    }
+    return target_.text();
+}
+
 std::string PortSwitch::diagnosis() const { return failure_.empty() ? active_->diagnosis() : failure_; }
 
 }  // namespace neva

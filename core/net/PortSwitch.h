@@ -47,6 +47,8 @@ public:
     void set_receive_threshold(int bytes) override { active_->set_receive_threshold(bytes); }
     void set_send_threshold(int bytes) override { active_->set_send_threshold(bytes); }
     std::string diagnosis() const override;
+    std::string device_text() const override;
+    std::string open_failure() const override { return failure_.empty() ? active_->open_failure() : failure_; }
 
 private:
     void attach(SerialPort& port);

@@ -47,6 +47,12 @@ public:
     // when it knows nothing beyond what the link saw.
     virtual std::string diagnosis() const { return {}; }
 
+    // For the messages that tell the user what to check: the device the port number
+    // stands for ("/dev/ttyUSB0", "COM3"), and why the last open() failed, in words.
+    // Empty when the port cannot tell.
+    virtual std::string device_text() const { return {}; }
+    virtual std::string open_failure() const { return {}; }
+
     // Set by the owner of the port (the link controller).
     std::function<void(Event)> on_event;
     // The device went away while open (a USB adapter pulled out). The port is closed

@@ -43,6 +43,17 @@ std::string ProgramFolders::default_file(std::string_view program_dir) {
     return Arranque::ruta_archivo_defecto(program_dir);
 }
 
+std::string ProgramFolders::guide_file(std::string_view program_dir, std::string_view fallback) {
+    std::error_code ec;
+    for (const auto& folder : data_folders(program_dir)) {
+        const fs::path candidate = fs::path(folder) / "guide" / "index.html";
+        if (fs::is_regular_file(candidate, ec)) return native(candidate);
+    }
+    if (!fallback.empty() && fs::is_regular_file(fs::path(std::string(fallback)), ec))
+        return native(fs::path(std::string(fallback)));
+    return {};
+}
+
 std::string ProgramFolders::config_folder(const Environment& env) {
     auto absolute = [](const std::optional<std::string>& v) {
         return v && !v->empty() && fs::path(*v).is_absolute();

@@ -28,6 +28,11 @@ public:
     // there is none, the path beside the program, so that the failed load names it.
     static std::string default_file(std::string_view program_dir);
 
+    // The user guide's first page: "guide/index.html" in the first of data_folders()
+    // that has it, else `fallback` (the guide in the source tree of a build) when that
+    // file exists; empty when there is none.
+    static std::string guide_file(std::string_view program_dir, std::string_view fallback = {});
+
     // The user's configuration folder for this program: $XDG_CONFIG_HOME/neva-setup,
     // else $HOME/.config/neva-setup (%APPDATA%\NEVA Setup on Windows). Empty when the
     // environment names no such place; a relative XDG_CONFIG_HOME is ignored, as the

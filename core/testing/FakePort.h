@@ -29,6 +29,9 @@ public:
 
     // Test side.
     bool fail_open = false;                      // open() fails
+    std::string device, failure;                 // what device_text() and open_failure() say
+    std::string device_text() const override { return device; }
+    std::string open_failure() const override { return failure; }
     std::vector<std::vector<std::uint8_t>> written;  // every write, in order
     // Puts bytes into the input buffer and raises Receive when the threshold is reached.
     void deliver(const std::vector<std::uint8_t>& bytes);

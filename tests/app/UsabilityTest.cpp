@@ -1,0 +1,168 @@
+// Working without the mouse, the hints on the editors, the safe default answers, the
+// guide behind Help and the status bar at its narrowest.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolButton>
+
+#include "AppFixture.h"
+#include "SetpointPageChecks.h"
+#include "connection/Comunicacion.h"
+#include "controls/Bits.h"
+#include "controls/Word_TresR.h"
+#include "regmap/RegisterMap.h"
+#include "services/QtMessageService.h"
+#include "ui/ScreenFit.h"
+
+using namespace neva;
+using namespace neva::apptest;
+
+namespace {
+
+const PropertyStore& delay_props() { return shipped_register_map().find("SETPAGE6", "Word_TresR1", 0)->properties; }
+
+}  // namespace
+
+// The keys step exactly as the spinner's arrows do, and Enter/F2 open the entry.
+TEST(Usability, KeyboardStepsAsTheArrowsAndOpensTheEntry) {
+    FakeApp app;
+    RegisterImages& img = app.ctx->images();
+    CalcHandover& calc = app.ctx->state().Calc;
+    Word_TresR keys(delay_props(), img, calc, *app.msgs), mouse(delay_props(), img, calc, *app.msgs);
+    auto load = [&](std::uint16_t v) {
+        put_word(img.Imagen_Setpoints, "0184", v);
+        keys.Inicializacion();
+        mouse.Inicializacion();
+    };
+    load(1000);
+    QTest::keyClick(keys.Text1, Qt::Key_Up);
+    mouse.UpButton->click();
+    EXPECT_EQ(keys.text(), "11 Sec");
+    EXPECT_EQ(keys.text(), mouse.text());
+
+    // PageDown across the 1 s boundary: ten presses of the down arrow.
+    load(1030);
+    QTest::keyClick(keys.Text1, Qt::Key_PageDown);
+    for (int i = 0; i < 10; ++i) mouse.DownButton->click();
+    EXPECT_EQ(keys.Value(), mouse.Value());
+    EXPECT_EQ(keys.text(), mouse.text());
+    EXPECT_EQ(word(img.Imagen_Edicion, "0184"), mouse.Value());
+
+    // At the bottom the run stops instead of pressing against the limit.
+    load(7);
+    QTest::keyClick(keys.Text1, Qt::Key_PageDown);
+    EXPECT_EQ(keys.Value(), 5);
+
+    int entries = 0;
+    keys.show_dialog = [&] { ++entries; };
+    QTest::keyClick(keys.Text1, Qt::Key_Return);
+    QTest::keyClick(keys.Text1, Qt::Key_F2);
+    EXPECT_EQ(entries, 2);
+    EXPECT_EQ(keys.Text1->focusPolicy(), Qt::StrongFocus);
+    EXPECT_EQ(keys.focusProxy(), keys.Text1);
+}
+
+// The tool tip says what the numeric entry would: range, steps, unit, and the register.
+TEST(Usability, EditorToolTipsNameRangeStepsUnitAndRegister) {
+    FakeApp app;
+    Word_TresR delay(delay_props(), app.ctx->images(), app.ctx->state().Calc, *app.msgs);
+    const QString tip = delay.toolTip();
+    EXPECT_TRUE(tip.contains("Range:")) << tip.toStdString();
+    EXPECT_TRUE(tip.contains("To")) << tip.toStdString();
+    EXPECT_TRUE(tip.contains("For Values >= ")) << tip.toStdString();
+    EXPECT_TRUE(tip.contains("Sec")) << tip.toStdString();
+    EXPECT_TRUE(tip.contains("Register: 0184")) << tip.toStdString();
+
+    Bits curve(shipped_register_map().find("SETPAGE6", "Page6C", 0)->properties, app.ctx->images());
+    EXPECT_TRUE(curve.toolTip().startsWith("Register: ")) << curve.toolTip().toStdString();
+}
+
+// Questions default to the answer that changes nothing; a cause goes under the
+// message as its informative text; the box is as wide as its title.
+TEST(Usability, MessageBoxesDefaultToNoAndShowTheCauseApart) {
+    auto yes_no = QtMessageService::build_box("Are you sure?", MsgButtons::YesNo, MsgIcon::Question, "NEVA Reset", nullptr);
+    EXPECT_EQ(yes_no->defaultButton(), yes_no->button(QMessageBox::No));
+    auto save = QtMessageService::build_box("Save?", MsgButtons::YesNoCancel, MsgIcon::Critical, "NEVA", nullptr);
+    EXPECT_EQ(save->defaultButton(), save->button(QMessageBox::Cancel));
+    auto modem = QtMessageService::build_box("Connect", MsgButtons::OkCancel, MsgIcon::None, "NEVA Setup", nullptr);
+    EXPECT_EQ(modem->defaultButton(), modem->button(QMessageBox::Cancel));
+
+    auto error = QtMessageService::build_box(" Communication Error...\nCOM 1 (/dev/ttyS0), 9600 baud: no answer",
+                                             MsgButtons::Ok, MsgIcon::Critical, "Communication Error", nullptr);
+    EXPECT_EQ(error->text(), " Communication Error...");
+    EXPECT_EQ(error->informativeText(), "COM 1 (/dev/ttyS0), 9600 baud: no answer");
+    auto title = QtMessageService::build_box("x", MsgButtons::Ok, MsgIcon::None, "NEVA Setup 2.0", nullptr);
+    title->show();
+    EXPECT_GT(title->width(), title->fontMetrics().horizontalAdvance("NEVA Setup 2.0") + 60);
+}
+
+using UsabilityMain = OfflineProgram;
+
+// Help and F1 open the guide; Print and Store look as inert as they are; the status
+// panels keep their texts apart at the window's minimum width.
+TEST_F(UsabilityMain, HelpOpensTheGuideAndInertButtonsLookInert) {
+    QString opened;
+    w->abrir_en_navegador = [&](const QString& path) {
+        opened = path;
+        return true;
+    };
+    w->show();
+    EXPECT_EQ(w->botones[5]->shortcut(), QKeySequence(Qt::Key_F1));
+    w->botones[5]->trigger();
+    EXPECT_TRUE(opened.endsWith("guide/index.html")) << opened.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(opened));
+    EXPECT_FALSE(w->botones[2]->isEnabled());
+    EXPECT_FALSE(w->botones[4]->isEnabled());
+
+    w->set_panel(4, "Baud Rate: 19200");
+    w->set_panel(6, Principal::kNoComunicando);
+    w->resize(1, w->height());  // as narrow as the window lets itself be made
+    QApplication::processEvents();
+    for (int i = 2; i < 6; ++i) {
+        QLabel* l = w->StatusBar1[i];
+        EXPECT_GE(l->contentsRect().width(), l->fontMetrics().horizontalAdvance(l->text())) << i;
+        if (i > 2) EXPECT_GE(l->x(), w->StatusBar1[i - 1]->geometry().right()) << i;
+    }
+}
+
+// On a screen smaller than a page (1280x900 at twice the scale), every setpoint page
+// scrolls and fits, and keeps every control and its STORE button.
+TEST_F(UsabilityMain, EverySetpointPageFitsASmallScreenByScrolling) {
+    const QRect small(0, 0, 640, 450);
+    for (Pagina p : {Pagina::SETPAGE2, Pagina::SETPAGE6, Pagina::SETPAGE3, Pagina::SETPAGE4, Pagina::SETPAGE9}) {
+        QWidget* page = w->pagina(p);
+        ASSERT_NE(page, nullptr);
+        const int controls = page->findChildren<QWidget*>().size();
+        const bool larger = page->minimumWidth() > small.width() || page->minimumHeight() > small.height();
+        EXPECT_EQ(fit_to_screen(page, small), larger) << page->objectName().toStdString();
+        page->show();
+        QApplication::processEvents();
+        // The page can be made as small as the screen (it is shown at the screen's size).
+        EXPECT_LE(page->minimumWidth(), small.width()) << page->objectName().toStdString();
+        EXPECT_LE(page->minimumHeight(), small.height()) << page->objectName().toStdString();
+        EXPECT_NE(page->findChild<QPushButton*>("Command1"), nullptr);
+        EXPECT_GE(page->findChildren<QWidget*>().size(), controls);
+        page->close();
+    }
+}
+
+// ON with the type "Modem" takes the settings but dials nothing, and says so.
+TEST_F(UsabilityMain, OnWithModemSaysWhatThatTypeIsFor) {
+    w->Comunica->trigger();
+    auto* c = w->findChild<Comunicacion*>();
+    ASSERT_NE(c, nullptr);
+    c->Option1[0]->click();
+    app.msgs->expect_message(Principal::kPreguntaGuardar, MsgAnswer::No);
+    c->Command1_Click();
+    EXPECT_EQ(c->Label6->text(), Comunicacion::kModemSinEnlace);
+    EXPECT_EQ(app.port->open_count, 0);
+    c->Cancelar->click();
+}
