@@ -5,6 +5,7 @@
 // never came (checked when the service is destroyed or by verify()).
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +30,7 @@ struct SeenPrompt {
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
     FileDialogSetup dialog;
+    std::string default_text;  // what an input box offered
 };
 
 class ScriptedMessages : public MessageService {
@@ -47,6 +49,9 @@ public:
     bool done() const { return expected_.empty(); }
 
     std::vector<SeenPrompt> seen;
+    // Runs while a message box is open, as a modal box's own event loop would run
+    // timer ticks and port events.
+    std::function<void()> during_box;
 
     MsgAnswer message_box(const std::string& text, MsgButtons buttons, MsgIcon icon,
                           const std::string& title) override;
@@ -56,7 +61,8 @@ public:
     std::optional<std::string> save_file_name(const FileDialogSetup& setup) override;
 
 private:
-    std::optional<ExpectedPrompt> next(ExpectedPrompt::Kind kind, const std::string& text);
+    ScriptedMessages& push(ExpectedPrompt p);
+    std::optional<ExpectedPrompt> next(const SeenPrompt& seen);
     std::deque<ExpectedPrompt> expected_;
     bool verified_ = false;
 };

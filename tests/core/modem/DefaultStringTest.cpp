@@ -160,7 +160,7 @@ TEST_F(DefaultString, SecondPressDuringARunIsIgnored) {
                                 clock.advance_ms(20);
                                 port.run();
                             },
-                            folder.string());
+                            folder());
     self = &twice;
     messages.expect_message("Please Connect the Modem to COM2", MsgAnswer::Ok);
     messages.expect_message("Modem Has Been Programed");
@@ -171,7 +171,7 @@ TEST_F(DefaultString, SecondPressDuringARunIsIgnored) {
 
 TEST_F(DefaultString, WaitsEndEvenWhenTheClockStandsStill) {
     // An event pump and a sleep that let no time pass must not hang the program.
-    Lectura_Escritura stuck(state, port, clock, messages, [] {}, folder.string());
+    Lectura_Escritura stuck(state, port, clock, messages, [] {}, folder());
     stuck.set_sleep([](int) {});
     messages.expect_message("Please Connect the Modem to COM1", MsgAnswer::Ok);
     messages.expect_message("Modem Not Response");
