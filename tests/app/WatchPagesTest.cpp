@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <cstdio>
 #include <QDateEdit>
 #include <QLabel>
 #include <QPointer>
@@ -19,7 +20,6 @@
 #include "ui/AVPAGE4.h"
 #include "ui/AVPAGE5.h"
 #include "ui/DateTimeConfig.h"
-#include "ui/Principal.h"
 
 using namespace neva;
 using namespace neva::apptest;
@@ -27,51 +27,39 @@ using namespace neva::apptest;
 namespace {
 
 struct WatchPagesTest : OfflineProgram {
-    void SetUp() override {
-        ASSERT_NO_FATAL_FAILURE(OfflineProgram::SetUp());
-        w->terminar = [] {};
-    }
-
     SharedState& st() { return app.ctx->state(); }
     NEVA200& neva() { return app.ctx->NEVA(); }
-    // Pending requests of an action on a channel.
     int queued(int canal, int accion) { return apptest::queued(*app.ctx, canal, accion); }
-    // Pending actions of channel 0 in slot order (the order they go out).
-    std::vector<int> channel0() {
-        auto& c = app.ctx->link().Colas();
-        std::vector<int> r;
-        for (int i = 0; i < Proceso_Comunicacion::kSlots; ++i)
-            if (c.Cola_Estado[0][i] == Proceso_Comunicacion::kPending) r.push_back(c.Cola_Accion[0][i]);
-        return r;
-    }
-    // A relay register as the link stores it: high byte first.
-    void reg(const char* direccion, std::uint16_t valor) {
-        const int p = *NEVA200::Calcula_Posicion_AV(direccion);
+    std::vector<int> channel0() { return pending(*app.ctx, 0); }
+    // A relay register (or two for a 32-bit value) as the link stores it: high byte first.
+    void reg(int address, std::uint16_t valor) {
+        char name[8];
+        std::snprintf(name, sizeof name, "%04X", address);
+        const int p = *NEVA200::Calcula_Posicion_AV(name);
         app.ctx->images().Imagen_AV[p] = static_cast<std::uint8_t>(valor >> 8);
         app.ctx->images().Imagen_AV[p + 1] = static_cast<std::uint8_t>(valor & 0xFF);
     }
-    void reg32(std::uint16_t address, std::uint32_t valor) {
-        reg(QString("%1").arg(address, 4, 16, QChar('0')).toUpper().toLatin1().constData(), valor >> 16);
-        reg(QString("%1").arg(address + 1, 4, 16, QChar('0')).toUpper().toLatin1().constData(), valor & 0xFFFF);
+    void reg32(int address, std::uint32_t valor) {
+        reg(address, valor >> 16);
+        reg(address + 1, valor & 0xFFFF);
     }
     template <class Page>
     Page* open(Pagina p) {
         EXPECT_TRUE(w->abrir_pagina(p));
         return dynamic_cast<Page*>(w->pagina(p));
     }
-    static neva::testing::FakeTimer& fake(Timer& t) { return static_cast<neva::testing::FakeTimer&>(t); }
-    static void process_deletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    static void tick(WatchPage* page) { static_cast<neva::testing::FakeTimer&>(page->Timer1()).fire(); }
     // While communicating a page closes at its next tick, so that no poll is cut in half.
     template <class Page>
     void expect_closes_at_next_tick(QPointer<Page>& page) {
-        process_deletes();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         ASSERT_TRUE(page);
-        fake(page->Timer1()).fire();
+        tick(page);
         expect_closed(page);
     }
     template <class Page>
     void expect_closed(QPointer<Page>& page) {
-        process_deletes();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_FALSE(page);
         EXPECT_TRUE(w->habilitada());
     }
@@ -107,7 +95,7 @@ TEST_F(WatchPagesTest, MeteringPagePollsRangesCurrentsAndClosesAtTheNextTick) {
     // The next answer moves the values; every tick asks again.
     reg32(0x0209, 250000000);  // 2.5 MA
     reg32(0x020F, 99990);      // 999.9 A: a number that matches its unit
-    fake(page->Timer1()).fire();
+    tick(page);
     EXPECT_EQ(queued(1, 4), 3);
     EXPECT_EQ(texts(page->LblMed), (std::vector<QString>{"2.50", "12.35", "250.0", "999.9"}));
     EXPECT_EQ(texts(page->LblUni), (std::vector<QString>{"MA", "A", "A", "A"}));
@@ -129,21 +117,21 @@ TEST_F(WatchPagesTest, PagesLoadedForAPrintOnlyShowAndPollingStopsOffline) {
     st().Imprimiendo = false;
 
     // The last trip page: cause and time stamp as decoded, currents ranged.
-    reg("0211", (40u << 7) | 3);          // phase timed overcurrent, 2003
-    reg("0212", 3 * 1024 + 5 * 32 + 10);  // 5 March, 10 h
-    reg("0213", 20 * 1024 + 300);         // 20 min 30 s
+    reg(0x0211, (40u << 7) | 3);          // phase timed overcurrent, 2003
+    reg(0x0212, 3 * 1024 + 5 * 32 + 10);  // 5 March, 10 h
+    reg(0x0213, 20 * 1024 + 300);         // 20 min 30 s
     reg32(0x0214, 123456);                // 1234.56 A
     QPointer<AVPAGE5> page = open<AVPAGE5>(Pagina::AVPAGE5);
     ASSERT_TRUE(page);
     EXPECT_EQ(page->LblMed[0]->text(), " Phase Timed OverCurrent ");
     EXPECT_EQ(page->LblMed[1]->text(), "05/03/03 10:20:30 AM");
     EXPECT_EQ(page->LblUni[2]->text(), "KA");
-    fake(page->Timer1()).fire();
+    tick(page);
     EXPECT_EQ(queued(1, 6), 1);
 
     // The link goes offline: the tick asks no more and stops the timer; the values stay.
     st().En_Linea = false;
-    fake(page->Timer1()).fire();
+    tick(page);
     EXPECT_EQ(queued(1, 6), 1);
     EXPECT_FALSE(page->Timer1().enabled());
     EXPECT_EQ(page->LblMed[2]->text(), "1.23");
@@ -153,12 +141,12 @@ TEST_F(WatchPagesTest, PagesLoadedForAPrintOnlyShowAndPollingStopsOffline) {
 }
 
 TEST_F(WatchPagesTest, MaintenancePageShowsCountersAndClearsOnlyWhenCommunicating) {
-    reg("0280", 6);
-    reg("0281", 11);  // thousands of amperes
-    reg("0282", 2000);
-    reg("0284", 4);
-    reg("0285", 2);
-    reg("0286", 28);
+    reg(0x0280, 6);
+    reg(0x0281, 11);  // thousands of amperes
+    reg(0x0282, 2000);
+    reg(0x0284, 4);
+    reg(0x0285, 2);
+    reg(0x0286, 28);
 
     // Offline: what the link holds, no polling, Clear only explains, OK closes at once.
     QPointer<AVPAGE2> page = open<AVPAGE2>(Pagina::AVPAGE2);
@@ -185,7 +173,7 @@ TEST_F(WatchPagesTest, MaintenancePageShowsCountersAndClearsOnlyWhenCommunicatin
     }
     app.msgs->verify();
     EXPECT_EQ(channel0(), std::vector<int>{12});
-    fake(page->Timer1()).fire();
+    tick(page);
     EXPECT_EQ(queued(1, 5), 1);
 
     // The close box is OK too: the page goes at the next tick.
@@ -219,7 +207,7 @@ TEST_F(WatchPagesTest, EventListFollowsTheLinkAndIsRebuiltOnlyWhenItChanges) {
     const int builds = page->reconstrucciones();
     QTreeWidgetItem* first = lv->topLevelItem(0);
     lv->setCurrentItem(lv->topLevelItem(3));
-    for (int t = 0; t < 3; ++t) fake(page->Timer1()).fire();
+    for (int t = 0; t < 3; ++t) tick(page);
     EXPECT_EQ(queued(0, 30), 3);
     EXPECT_EQ(page->reconstrucciones(), builds);
     EXPECT_EQ(lv->topLevelItem(0), first);
@@ -228,12 +216,12 @@ TEST_F(WatchPagesTest, EventListFollowsTheLinkAndIsRebuiltOnlyWhenItChanges) {
     // A new event: the newest slot is read first, the others follow one by one. The
     // list follows each step and ends with 26 down to 7 in order.
     neva().Valores[64] = event(26, " Breaker Status: OPENED ");
-    fake(page->Timer1()).fire();
+    tick(page);
     EXPECT_EQ(page->reconstrucciones(), builds + 1);
     EXPECT_EQ(lv->topLevelItem(0)->text(1), " Breaker Status: OPENED");
     for (int k = 1; k < 20; ++k) neva().Valores[64 + k] = event(26 - k, " Trip Relay ON ");
-    fake(page->Timer1()).fire();
-    fake(page->Timer1()).fire();
+    tick(page);
+    tick(page);
     EXPECT_EQ(page->reconstrucciones(), builds + 2);
     EXPECT_EQ(numbers(), counting_down(26));
 
@@ -241,10 +229,10 @@ TEST_F(WatchPagesTest, EventListFollowsTheLinkAndIsRebuiltOnlyWhenItChanges) {
     // list; a first slot without a comma (nothing read) leaves the list as it is.
     neva().Valores[64] = event(3, " Events Clear ");
     neva().Valores[65] = event(2, " NO EVENT ");
-    fake(page->Timer1()).fire();
+    tick(page);
     EXPECT_EQ(numbers(), std::vector<int>{3});
     neva().Valores[64] = " No Trip ";
-    fake(page->Timer1()).fire();
+    tick(page);
     EXPECT_EQ(numbers(), std::vector<int>{3});
 
     // Clear asks, then queues the clear-events command; OK waits for the tick.
@@ -288,7 +276,7 @@ TEST_F(WatchPagesTest, DateAndTimePageReadsAndSetsTheRelayClock) {
     QPointer<DateTimeConfig> page = open<DateTimeConfig>(Pagina::DateTimeConfig);
     ASSERT_TRUE(page);
     EXPECT_EQ(page->lblFecha->text(), "Not Availble");
-    fake(page->Timer1()).fire();
+    tick(page);
     EXPECT_EQ(page->lblFecha->text(), "Not Available");
     app.msgs->expect_message("Enabled only on Communication Mode", "NEVA Date and Time", MsgButtons::Ok,
                              MsgIcon::Information);
@@ -300,17 +288,17 @@ TEST_F(WatchPagesTest, DateAndTimePageReadsAndSetsTheRelayClock) {
 
     // Communicating: the clock is read at load and on every tick.
     st().En_Linea = true;
-    reg("0200", 3);                       // 2003
-    reg("0201", 3 * 1024 + 5 * 32 + 14);  // 5 March, 14 h
-    reg("0202", 7 * 1024 + 95);           // 7 min 9.5 s
+    reg(0x0200, 3);                       // 2003
+    reg(0x0201, 3 * 1024 + 5 * 32 + 14);  // 5 March, 14 h
+    reg(0x0202, 7 * 1024 + 95);           // 7 min 9.5 s
     page = open<DateTimeConfig>(Pagina::DateTimeConfig);
     ASSERT_TRUE(page);
     EXPECT_EQ(channel0(), std::vector<int>{91});
     page->Form_Activate();
     EXPECT_EQ(page->lblFecha->text(), "05/03/03");
     EXPECT_EQ(page->lblHora->text(), "02:07:09 PM");
-    reg("0202", 8 * 1024);
-    fake(page->Timer1()).fire();
+    reg(0x0202, 8 * 1024);
+    tick(page);
     EXPECT_EQ(page->lblHora->text(), "02:08:00 PM");
 
     // STORE: the question, then the clock write and the command that applies it.
