@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 
 #include "CliArguments.h"
@@ -79,7 +78,7 @@ TEST(FileCommandsTest, DiffListsOnlyTheSetpointsThatDifferAndRefusesForeignFiles
     testing::write_setpoint_file(a, factory);
 
     // Files the program would refuse: nothing on standard output, the reason on error.
-    std::ofstream(b, std::ios::binary) << std::string(kRecordSize, 'x');
+    neva::testing::write_file(b, std::string(kRecordSize, 'x'));
     CommandRun r = run(run_show, {b});
     EXPECT_EQ(r.status, kExitFailure);
     EXPECT_TRUE(r.out.empty());
@@ -108,7 +107,6 @@ TEST(FileCommandsTest, DiffListsOnlyTheSetpointsThatDifferAndRefusesForeignFiles
                                 "SETPOINTS - System Setup\tBreaker Type:\tCircuit Breaker\tDisconnector",
                                 "SETPOINTS - Phase and Ground Protections\tPhase Timed O/C Delay:\t1.0 Sec\t2.5 Sec",
                             }));
-
 }
 
 TEST(FileCommandsTest, ChecksNameEverySetpointOutsideItsLimitsOrStep) {
@@ -134,13 +132,9 @@ TEST(FileCommandsTest, ChecksNameEverySetpointOutsideItsLimitsOrStep) {
 TEST(FileCommandsTest, OnlyTheBytesAWriteSendsAreCompared) {
     const SetpointImage sent = testing::factory_setpoints();
     SetpointImage held = sent;
-    held[54] ^= 0xFF;  // register 011B is never sent
-    held[55] ^= 0xFF;
-    held[150] ^= 0xFF;  // beyond both blocks
+    for (int i : {54, 55, 150}) held[i] ^= 0xFF;  // register 011B is never sent; 150 lies beyond both blocks
     EXPECT_TRUE(sent_bytes_equal(sent, held));
-    held[10] ^= 0x01;
-    held[56] ^= 0x01;
-    held[99] ^= 0x80;
+    for (int i : {10, 56, 99}) held[i] ^= 0x01;
     EXPECT_EQ(differing_sent_positions(sent, held), (std::vector<int>{10, 56, 99}));
 }
 
