@@ -2,55 +2,18 @@
 // the thresholds as the link relies on them, port naming, and the device going
 // away while open.
 
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <QByteArray>
-#include <QtGlobal>
-
 #include <gtest/gtest.h>
 
+#include "PtyMaster.h"
 #include "RunUntil.h"
 #include "adapters/QtSerialPort.h"
 
 namespace neva {
 namespace {
 
+using testsupport::PtyMaster;
 using testsupport::run_for;
 using testsupport::run_until;
-
-// The master side of a pseudo-terminal; the port under test opens the slave.
-class PtyMaster {
-public:
-    PtyMaster() {
-        fd_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (fd_ >= 0 && grantpt(fd_) == 0 && unlockpt(fd_) == 0) slave_ = ptsname(fd_);
-    }
-    ~PtyMaster() { close_master(); }
-    bool ok() const { return fd_ >= 0 && !slave_.isEmpty(); }
-    QByteArray slave() const { return slave_; }
-    void send(const QByteArray& bytes) { ASSERT_EQ(::write(fd_, bytes.constData(), bytes.size()), bytes.size()); }
-    // Takes what the port wrote, without blocking.
-    QByteArray take() {
-        QByteArray out;
-        char buf[256];
-        for (;;) {
-            const ssize_t n = ::read(fd_, buf, sizeof buf);
-            if (n <= 0) break;
-            out.append(buf, static_cast<int>(n));
-        }
-        return out;
-    }
-    void close_master() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_ = -1;
-    QByteArray slave_;
-};
 
 struct EventLog {
     int receive = 0, send = 0, lost = 0;
