@@ -94,7 +94,7 @@ protected:
 
 }  // namespace
 
-TEST_F(WithSimulator, OnAndOffFromTheConnectionDialog) {
+TEST_F(WithSimulator, OnFromTheConnectionDialogAndOffWhenTheRelayStopsAnswering) {
     start_relay({"--event-every", "0"});
     start_program("");
     const SetpointImage factory = ctx->images().Imagen_Edicion;
@@ -114,27 +114,17 @@ TEST_F(WithSimulator, OnAndOffFromTheConnectionDialog) {
     // The relay's own setpoints replaced the file's.
     EXPECT_TRUE(run_until([&] { return word(ctx->images().Imagen_Setpoints, "0102") == 400; }, 5000));
 
+    // The relay stops answering: five exchanges without an answer, two one-second
+    // ticks each, then the error runs the connection dialog's OFF.
     ctx->images().Imagen_Edicion.fill(0xAA);
-    c.Command2->click();
-    EXPECT_FALSE(st.En_Linea);
-    EXPECT_EQ(w->panel(6), "Not Communicating....");
-    EXPECT_EQ(c.Label6->text(), "Communication Not Stablished");
-    EXPECT_EQ(ctx->images().Imagen_Edicion, factory);  // the default file again
-    EXPECT_TRUE(run_until([&] { return !ctx->port().is_open() && lamps({}); }, 5000));
-    msgs->verify();
-}
-
-TEST_F(WithSimulator, RelayThatStopsAnsweringEndsInCommunicationErrorAndOff) {
-    connect({"--event-every", "0"});
     sim.freeze();
     msgs->expect_message(" Communication Error...", "Communication Error", MsgButtons::Ok, MsgIcon::Critical);
-    // Five exchanges without an answer, two one-second ticks each.
     ASSERT_TRUE(run_until([&] { return msgs->done(); }, 40000));
     msgs->verify();
-    // The error ran the connection dialog's OFF.
-    EXPECT_FALSE(ctx->state().En_Linea);
-    EXPECT_EQ(w->comunicacion().Label6->text(), "Communication Not Stablished");
-    EXPECT_TRUE(run_until([&] { return lamps({}) && w->panel(6) == "Not Communicating...."; }, 3000));
+    EXPECT_FALSE(st.En_Linea);
+    EXPECT_EQ(c.Label6->text(), "Communication Not Stablished");
+    EXPECT_EQ(ctx->images().Imagen_Edicion, factory);  // the default file again
+    EXPECT_TRUE(run_until([&] { return lamps({}) && w->panel(6) == "Not Communicating...."; }, 5000));
     sim.thaw();
 }
 

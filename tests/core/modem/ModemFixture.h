@@ -109,7 +109,6 @@ protected:
         modem = std::make_unique<Lectura_Escritura>(
             state, port, clock, messages,
             [this] {
-                ++pumps;
                 clock.advance_ms(20);
                 port.run();
             },
@@ -142,7 +141,6 @@ protected:
     FakeModemPort port{clock};
     ScriptedMessages messages;
     std::unique_ptr<Lectura_Escritura> modem;
-    int pumps = 0;
     int link_events = 0;
     int link_lost = 0;
 };

@@ -128,15 +128,6 @@ std::string load_error(const std::string& text) {
     return joined(errors);
 }
 
-TEST(RegisterMap, AcceptsAGoodEntry) {
-    std::vector<std::string> errors;
-    const auto map = RegisterMap::load(
-        map_with("Kind=B\nDireccion=0107\nDataLen=0\nHigh=1\nMin=1\nMax=255\nSmallChange=1\nPaso=0.1\n"), &errors);
-    ASSERT_TRUE(map.has_value()) << joined(errors);
-    EXPECT_EQ(map->entries().size(), 1u);
-    EXPECT_EQ(map->entries()[0].line, 5);
-}
-
 TEST(RegisterMap, RefusesInconsistentEntriesNamingThem) {
     const std::string b = "Kind=B\nDireccion=0107\nSmallChange=1\nPaso=1\n";
     struct Case { std::string entry; std::string message; };
