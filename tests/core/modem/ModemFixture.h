@@ -119,6 +119,13 @@ protected:
     void TearDown() override { messages.verify(); }
 
     std::string folder() const { return tmp.dir().string(); }
+    // Programs the default string with the user agreeing to connect the modem at
+    // `place`; `outcome` is the message expected at the end, if any.
+    void program_default(int speed, int location, const std::string& place, const char* outcome) {
+        messages.expect_message("Please Connect the Modem to " + place, MsgAnswer::Ok);
+        if (outcome) messages.expect_message(outcome);
+        modem->Modem_Click(Lectura_Escritura::kDefaultString, speed, location, place);
+    }
     std::string at_file() const { return read_file(tmp.path("AT")); }
 
     // The link has its own port back: number, settings, open state and handlers.
