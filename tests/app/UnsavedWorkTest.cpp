@@ -63,7 +63,7 @@ TEST_F(UnsavedWork, CommunicationErrorDarkensTheWindowAsksAndTheOpenPageFollows)
     page->check("ChkPhTim", 7)->click();  // on screen, not stored
     st.unsaved_changes = true;
     ASSERT_TRUE(link.Imprimir_Eventos());
-    app.msgs->while_shown = [&](const std::string&) {
+    app.msgs->while_shown = [&] {
         EXPECT_EQ(w->panel(6), "Not Communicating....");
         EXPECT_FALSE(w->UserControl11->lampara_activa(UserControl1::kCerrado));
     };

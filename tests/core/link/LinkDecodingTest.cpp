@@ -16,6 +16,13 @@ void put_words(AvImage& av, int pos, const std::vector<std::uint16_t>& words) {
     }
 }
 
+// The decoded values at some positions of the link's table, as texts.
+std::vector<std::string> texts(NEVA200& neva, std::initializer_list<int> positions) {
+    std::vector<std::string> out;
+    for (int p : positions) out.push_back(neva.DatosDeVariables(p).text());
+    return out;
+}
+
 TEST(NEVA200, DecodesStatusMeasurementsAndMaintenance) {
     Rig r;
     auto& av = r.images.Imagen_AV;
@@ -26,29 +33,20 @@ TEST(NEVA200, DecodesStatusMeasurementsAndMaintenance) {
 
     std::int32_t b = 0;
     neva.Devuelve_Datos(b);
-    EXPECT_EQ(neva.DatosDeVariables(1), Valor(1));
-    EXPECT_EQ(neva.DatosDeVariables(2), Valor(0));
-    EXPECT_EQ(neva.DatosDeVariables(8), Valor(1));
-    EXPECT_EQ(neva.DatosDeVariables(9), Valor(1));
-    EXPECT_EQ(neva.DatosDeVariables(10), Valor(0));
-    EXPECT_EQ(neva.DatosDeVariables(23).text(), " De-energized ");
-    EXPECT_EQ(neva.DatosDeVariables(24).text(), " Energized ");
-    EXPECT_EQ(neva.DatosDeVariables(27).text(), " Open ");
-    EXPECT_EQ(neva.DatosDeVariables(28).text(), " Closed ");
-
+    for (auto [position, bit] : {std::pair{1, 1}, {2, 0}, {8, 1}, {9, 1}, {10, 0}})
+        EXPECT_EQ(neva.DatosDeVariables(position), Valor(bit)) << position;
+    EXPECT_EQ(texts(neva, {23, 24, 27, 28}),
+              (std::vector<std::string>{" De-energized ", " Energized ", " Open ", " Closed "}));
     b = 1;
     neva.Devuelve_Datos(b);
-    EXPECT_EQ(neva.DatosDeVariables(12).text(), "1234.56");
-    EXPECT_EQ(neva.DatosDeVariables(13).text(), "0.05");
-
+    EXPECT_EQ(texts(neva, {12, 13}), (std::vector<std::string>{"1234.56", "0.05"}));
     b = 2;
     neva.Devuelve_Datos(b);
     EXPECT_EQ(neva.DatosDeVariables(17), Valor(1000));
     EXPECT_EQ(neva.DatosDeVariables(19), Valor(std::int64_t{65535000}));
 
     // Positions outside the table and blocks that do not exist read nothing.
-    EXPECT_TRUE(neva.DatosDeVariables(501).empty());
-    EXPECT_TRUE(neva.DatosDeVariables(-1).empty());
+    EXPECT_TRUE(neva.DatosDeVariables(501).empty() && neva.DatosDeVariables(-1).empty());
     b = 6;
     EXPECT_FALSE(neva.Devuelve_Datos(b));
 }
@@ -61,11 +59,9 @@ TEST(NEVA200, TimeStampsOfTheLastTripAndTheClock) {
     put_words(av, 40, {0, 1234, 0, 0, 0x0100, 0, 0, 1});       // 0214.. four values
     std::int32_t b = 3;
     neva.Devuelve_Datos(b);
-    EXPECT_EQ(neva.DatosDeVariables(33).text(), " Ground Timed OverCurrent ");
-    EXPECT_EQ(neva.DatosDeVariables(34).text(), "05/03/03 10:07:09 PM");
-    EXPECT_EQ(neva.DatosDeVariables(36).text(), "12.34");
+    EXPECT_EQ(texts(neva, {33, 34, 36, 39}), (std::vector<std::string>{" Ground Timed OverCurrent ",
+                                                                    "05/03/03 10:07:09 PM", "12.34", "0.01"}));
     EXPECT_NEAR(neva.DatosDeVariables(38).number(), 167772.16, 0.02);
-    EXPECT_EQ(neva.DatosDeVariables(39).text(), "0.01");
 
     // The clock: midnight and noon on a 12-hour clock, zero time as "0".
     put_words(av, 0, linktest::stamp(0, 26, 12, 31, 0, 5, 0));

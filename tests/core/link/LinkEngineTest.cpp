@@ -225,12 +225,12 @@ TEST(LinkController, ATickDuringAConfirmationBoxDoesNotGiveUpTheAnswerBeingParse
     const int slot = r.link.Colas().Ranura_Actual;
     const auto sent = r.port.written.size();
     // The box runs its own event loop, and the time-out timers tick while it is open.
-    r.messages.during_box = [&] {
+    r.messages.while_shown = [&] {
         for (int k = 0; k < 4; ++k) r.timer_com().fire();
     };
     r.messages.expect_message("Command executed");
     r.answer();
-    r.messages.during_box = nullptr;
+    r.messages.while_shown = nullptr;
     EXPECT_EQ(r.link.Colas().Cola_Estado[0][slot], Proceso_Comunicacion::kDone);
     EXPECT_EQ(r.link.NEVA().Fallos_Consecutivos(), 0);
     // Exactly one next request went out: the cyclic status read.

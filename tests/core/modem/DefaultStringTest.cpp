@@ -48,9 +48,7 @@ TEST_F(DefaultString, AcceptedProfileIsReportedAndEverythingIsGivenBack) {
         if (w == kSecond) return "\r\nOK\r\n";
         return "";
     };
-    messages.expect_message("Please Connect the Modem to COM4", MsgAnswer::Ok);
-    messages.expect_message("Modem Has Been Programed");
-    modem->Modem_Click(Lectura_Escritura::kDefaultString, 3, 3, "COM4");
+    program_default(3, 3, "COM4", "Modem Has Been Programed");
     EXPECT_EQ(port.texts(), (std::vector<std::string>{"AT&F\r", kSecond}));
     EXPECT_EQ(port.sent[0].settings, "9600,N,8,1");
 }
@@ -58,8 +56,7 @@ TEST_F(DefaultString, AcceptedProfileIsReportedAndEverythingIsGivenBack) {
 TEST_F(DefaultString, RefusedProfileShowsNothingEvenBehindAnEcho) {
     // The echo of the command is not the modem's answer: numeric 4 is a refusal.
     port.answer = echoing_modem("4");
-    messages.expect_message("Please Connect the Modem to COM1", MsgAnswer::Ok);
-    modem->Modem_Click(Lectura_Escritura::kDefaultString, 3, 0, "COM1");
+    program_default(3, 0, "COM1", nullptr);
     EXPECT_EQ(port.texts(), (std::vector<std::string>{"AT&F\r", kSecond}));
     expect_link_port_back();
     EXPECT_EQ(state.Puerto_Com, 3);
@@ -70,8 +67,7 @@ TEST_F(DefaultString, RefusedProfileShowsNothingEvenBehindAnEcho) {
             if (w == "AT&F\r") return "\r\nOK\r\n";
             return w == kSecond ? reply : "";
         };
-        messages.expect_message("Please Connect the Modem to COM1", MsgAnswer::Ok);
-        modem->Modem_Click(Lectura_Escritura::kDefaultString, 3, 0, "COM1");
+        program_default(3, 0, "COM1", nullptr);
     }
 }
 
@@ -93,9 +89,7 @@ TEST_F(DefaultString, SilentModemIsNotResponseAfterTwoSeconds) {
     // Silent after the first answer: nothing is put back at all.
     state.Modo_Modem = true;
     port.answer = [](const std::string& w) -> std::string { return w == "AT&F\r" ? "\r\nOK\r\n" : ""; };
-    messages.expect_message("Please Connect the Modem to COM2", MsgAnswer::Ok);
-    messages.expect_message("Modem Not Response");
-    modem->Modem_Click(Lectura_Escritura::kDefaultString, 2, 1, "COM2");
+    program_default(2, 1, "COM2", "Modem Not Response");
     EXPECT_EQ(port.texts(), (std::vector<std::string>{"AT&F\r", "AT&F\r", kSecond}));
     EXPECT_FALSE(state.Modo_Modem);
     expect_link_port_back();
@@ -114,17 +108,13 @@ TEST_F(DefaultString, CancelTouchesNothingAndNoPortThatOpensIsNotResponse) {
     EXPECT_TRUE(port.opens.empty());
 
     port.dead_ports = {2};
-    messages.expect_message("Please Connect the Modem to COM2", MsgAnswer::Ok);
-    messages.expect_message("Modem Not Response");
-    modem->Modem_Click(Lectura_Escritura::kDefaultString, 3, 1, "COM2");
+    program_default(3, 1, "COM2", "Modem Not Response");
     EXPECT_TRUE(port.sent.empty());
     expect_link_port_back();
 
     // No location chosen: no port 0 is tried.
     port.opens.clear();
-    messages.expect_message("Please Connect the Modem to ", MsgAnswer::Ok);
-    messages.expect_message("Modem Not Response");
-    modem->Modem_Click(Lectura_Escritura::kDefaultString, -1, -1, "");
+    program_default(-1, -1, "", "Modem Not Response");
     EXPECT_TRUE(port.sent.empty());
     EXPECT_EQ(port.opens, (std::vector<std::pair<int, std::string>>{{3, "19200,N,8,1"}}));
     EXPECT_EQ(state.Velocidad_Com, 9600);  // no speed chosen: the one in use stays
@@ -133,9 +123,7 @@ TEST_F(DefaultString, CancelTouchesNothingAndNoPortThatOpensIsNotResponse) {
 TEST_F(DefaultString, LinkPortThatWasClosedStaysClosedAndALostOneIsReported) {
     port.close();
     port.answer = echoing_modem("0");
-    messages.expect_message("Please Connect the Modem to COM1", MsgAnswer::Ok);
-    messages.expect_message("Modem Has Been Programed");
-    modem->Modem_Click(Lectura_Escritura::kDefaultString, 3, 0, "COM1");
+    program_default(3, 0, "COM1", "Modem Has Been Programed");
     EXPECT_FALSE(port.is_open());
     EXPECT_EQ(port.settings(), "19200,N,8,1");
     EXPECT_EQ(link_lost, 0);
@@ -143,9 +131,7 @@ TEST_F(DefaultString, LinkPortThatWasClosedStaysClosedAndALostOneIsReported) {
     // The link's adapter disappears while the modem has the port.
     port.open();
     port.on_write = [this] { port.dead_ports.insert(3); };
-    messages.expect_message("Please Connect the Modem to COM1", MsgAnswer::Ok);
-    messages.expect_message("Modem Has Been Programed");
-    modem->Modem_Click(Lectura_Escritura::kDefaultString, 3, 0, "COM1");
+    program_default(3, 0, "COM1", "Modem Has Been Programed");
     EXPECT_FALSE(port.is_open());
     EXPECT_EQ(link_lost, 1);
 }
@@ -160,7 +146,7 @@ TEST_F(DefaultString, SecondPressDuringARunIsIgnored) {
                                 clock.advance_ms(20);
                                 port.run();
                             },
-                            folder.string());
+                            folder());
     self = &twice;
     messages.expect_message("Please Connect the Modem to COM2", MsgAnswer::Ok);
     messages.expect_message("Modem Has Been Programed");
@@ -171,7 +157,7 @@ TEST_F(DefaultString, SecondPressDuringARunIsIgnored) {
 
 TEST_F(DefaultString, WaitsEndEvenWhenTheClockStandsStill) {
     // An event pump and a sleep that let no time pass must not hang the program.
-    Lectura_Escritura stuck(state, port, clock, messages, [] {}, folder.string());
+    Lectura_Escritura stuck(state, port, clock, messages, [] {}, folder());
     stuck.set_sleep([](int) {});
     messages.expect_message("Please Connect the Modem to COM1", MsgAnswer::Ok);
     messages.expect_message("Modem Not Response");

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "startup/Arranque.h"
+#include "startup/SharedState.h"
 #include "testing/FakeClock.h"
 
 using neva::Arranque;
@@ -78,4 +79,13 @@ TEST(Arranque, SplashWaitEndsAfterThreeSecondsAlsoAcrossMidnight) {
     clock.advance_ms(1000);
     EXPECT_TRUE(espera.terminada());
     EXPECT_EQ(espera.restante_ms(), 0);
+}
+
+TEST(FixedText, CutsLongTextsAndPadsShortOnes) {
+    neva::FixedText<20> name;
+    name = "ABCDEFGHIJKLMNOPQRSTUVWXY";  // 25 characters
+    EXPECT_EQ(name.str(), "ABCDEFGHIJKLMNOPQRST");
+    name = "ABC";
+    EXPECT_EQ(name.str(), "ABC" + std::string(17, ' '));
+    EXPECT_EQ(name.trimmed_right(), "ABC");
 }

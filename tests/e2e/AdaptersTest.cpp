@@ -1,56 +1,25 @@
-// The Qt serial port against a pseudo-terminal whose master side the test holds:
-// the thresholds as the link relies on them, port naming, and the device going
-// away while open.
-
-#include <fcntl.h>
-#include <stdlib.h>
-#include <unistd.h>
-
-#include <QByteArray>
-#include <QtGlobal>
+// The Qt adapters: the serial port against a pseudo-terminal whose master side the
+// test holds (the thresholds as the link relies on them, port naming, the device
+// going away while open), and the clock's short dates, which carry the two-digit
+// year the relay's time stamps hold, in the system locale's order, and still say
+// something for a stamp that is no calendar date.
 
 #include <gtest/gtest.h>
 
+#include "PtyMaster.h"
 #include "RunUntil.h"
+#include "adapters/QtClock.h"
 #include "adapters/QtSerialPort.h"
+
+#include <QDate>
+#include <QLocale>
 
 namespace neva {
 namespace {
 
+using testsupport::PtyMaster;
 using testsupport::run_for;
 using testsupport::run_until;
-
-// The master side of a pseudo-terminal; the port under test opens the slave.
-class PtyMaster {
-public:
-    PtyMaster() {
-        fd_ = posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK);
-        if (fd_ >= 0 && grantpt(fd_) == 0 && unlockpt(fd_) == 0) slave_ = ptsname(fd_);
-    }
-    ~PtyMaster() { close_master(); }
-    bool ok() const { return fd_ >= 0 && !slave_.isEmpty(); }
-    QByteArray slave() const { return slave_; }
-    void send(const QByteArray& bytes) { ASSERT_EQ(::write(fd_, bytes.constData(), bytes.size()), bytes.size()); }
-    // Takes what the port wrote, without blocking.
-    QByteArray take() {
-        QByteArray out;
-        char buf[256];
-        for (;;) {
-            const ssize_t n = ::read(fd_, buf, sizeof buf);
-            if (n <= 0) break;
-            out.append(buf, static_cast<int>(n));
-        }
-        return out;
-    }
-    void close_master() {
-        if (fd_ >= 0) ::close(fd_);
-        fd_ = -1;
-    }
-
-private:
-    int fd_ = -1;
-    QByteArray slave_;
-};
 
 struct EventLog {
     int receive = 0, send = 0, lost = 0;
@@ -176,6 +145,25 @@ TEST_F(QtSerialPortOpen, DeviceGoneClosesThePortAndReportsOnce) {
     run_for(200);
     EXPECT_EQ(log.lost, 1);
     EXPECT_EQ(log.receive, 0);
+}
+
+
+TEST(QtClockTest, ShortDatesUseTwoDigitYearsAndSurviveImpossibleDates) {
+    QtClock clock;
+    const QString pattern = QtClock::short_date_pattern();
+    EXPECT_FALSE(pattern.contains(QLatin1String("yyyy")));
+    EXPECT_TRUE(pattern.contains(QLatin1String("yy")));
+    EXPECT_FALSE(pattern.contains(QLatin1String("MMM")));  // numbers only
+
+    const std::string d = clock.short_date(5, 3, 2003);
+    EXPECT_EQ(d, QLocale::system().toString(QDate(2003, 3, 5), pattern).toStdString());
+    EXPECT_EQ(clock.short_date(5, 3, 1903), d);  // only the year in the century counts
+
+    // 31 February and month 14 come from a garbled stamp: written by number.
+    const std::string bad = clock.short_date(31, 2, 2007);
+    EXPECT_NE(bad.find("31"), std::string::npos) << bad;
+    EXPECT_NE(bad.find("07"), std::string::npos) << bad;
+    EXPECT_NE(clock.short_date(3, 14, 2007).find("14"), std::string::npos);
 }
 
 }  // namespace
