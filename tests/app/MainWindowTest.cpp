@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
 #include <QGroupBox>
@@ -29,6 +31,7 @@
 #include "services/QtMessageService.h"
 #include "startup/Arranque.h"
 #include "ui/Inicio.h"
+#include "ui/SetpointPage.h"
 #include "ui/frmAbout.h"
 #include "ui/frmSplash.h"
 
@@ -51,6 +54,11 @@ struct MainWindow : OfflineProgram {
         app.msgs->expect_message(" Are You Sure ?", "NEVA Setup 2.0", MsgButtons::YesNo, MsgIcon::Question, a);
     }
     std::string defecto() const { return Arranque::ruta_archivo_defecto(ruta()); }
+    SetpointPage* open_setpage6() {
+        w->MnuPhProtec->trigger();
+        return qobject_cast<SetpointPage*>(QApplication::activeModalWidget());
+    }
+    const char* kScratch = "Setpoints were Saved to the Computer's Scratch memory";
     Comunicacion* c = nullptr;
 };
 
@@ -91,6 +99,14 @@ TEST_F(MainWindow, ExternalStartConnectsAtOnceWithoutQuestionsAndTellsTheLaunche
     // The launcher sees 1 when the window is active, 2 when it is gone.
     const std::string marker = file("marker");
     EXPECT_EQ(read_file(marker), std::string("\x01\x00", 2));
+
+    // New would end the launcher's connection: asked first.
+    ext.msgs->expect_message(Principal::kFinEnlaceExterno, MsgAnswer::No);
+    ext.msgs->expect_message(Principal::kFinEnlaceExterno, MsgAnswer::Yes);
+    x->Nuevo->trigger();
+    EXPECT_TRUE(ext.ctx->state().Esperando_Respuesta);
+    x->Nuevo->trigger();
+    EXPECT_EQ(ext.ctx->images().Imagen_Setpoints, pattern_image(1));
     bool gone = false;
     x->terminar = [&] { gone = true; };
     EXPECT_TRUE(x->close());  // no question in external mode
@@ -196,6 +212,60 @@ TEST_F(MainWindow, ResetExitAndCloseAskFirst) {
         EXPECT_FALSE(app.port->is_open() || app.ctx->link().Timer2().enabled() || w->isVisible());
         EXPECT_EQ(ended, by_menu ? 2 : 1);
     }
+}
+
+TEST_F(MainWindow, ScratchStoreMarksTheWindowAndNewAndExitAskFirst) {
+    auto& img = app.ctx->images();
+    SetpointPage* page = open_setpage6();
+    ASSERT_NE(page, nullptr);
+    page->check("ChkPhTim", 7)->click();
+    app.msgs->expect_message(kScratch);
+    page->Command1->click();
+    page->check("ChkGnd", 10)->click();  // not stored: the close box undoes it as EXIT does
+    page->close();
+    EXPECT_EQ(img.Imagen_Edicion, img.Imagen_Setpoints);
+    EXPECT_TRUE(w->isWindowModified());
+    expect_save_question(MsgAnswer::Cancel);
+    w->Nuevo->trigger();
+    app.msgs->expect_message(std::string(" Are You Sure ?\n") + Principal::kCambiosPerdidos, MsgAnswer::No);
+    w->Salida->trigger();
+    EXPECT_NE(img.Imagen_Setpoints, pattern_image(1));
+    expect_save_question(MsgAnswer::Yes);
+    app.msgs->expect_save_file(file("work.NEVA2"));
+    w->Nuevo->trigger();
+    EXPECT_EQ(img.Imagen_Setpoints, pattern_image(1));
+    EXPECT_FALSE(w->isWindowModified());
+}
+
+TEST_F(MainWindow, CommunicationErrorDarkensTheWindowAsksAndTheOpenPageFollows) {
+    auto& st = app.ctx->state();
+    auto& link = app.ctx->link();
+    app.ctx->images().Imagen_AV[*NEVA200::Calcula_Posicion_AV("0203") + 1] = 0x08;  // breaker closed
+    st.En_Linea = true;
+    st.Error_Comunicacion = false;
+    w->Timer2_Timer();
+    SetpointPage* page = open_setpage6();
+    ASSERT_NE(page, nullptr);
+    page->check("ChkPhTim", 7)->click();  // on screen, not stored
+    st.unsaved_changes = true;
+    ASSERT_TRUE(link.Imprimir_Eventos());
+    app.msgs->while_shown = [&] {
+        EXPECT_EQ(w->panel(6), "Not Communicating....");
+        EXPECT_FALSE(w->UserControl11->lampara_activa(UserControl1::kCerrado));
+    };
+    app.msgs->expect_message(" Communication Error...");
+    expect_save_question(MsgAnswer::No);
+    link.NEVA_ErrorCommActivado();
+    app.msgs->while_shown = nullptr;
+    EXPECT_FALSE(st.Imprimiendo);  // that print can no longer finish
+    expect_page_shows_image(*page, pattern_image(1));  // the default file's setpoints
+    app.msgs->expect_message(kScratch);
+    page->Command1->click();
+    EXPECT_EQ(app.ctx->images().Imagen_Setpoints, pattern_image(1));
+    // No room in the queue for the reads: no print that could never end.
+    st.En_Linea = true;
+    for (int i = 0; i < Proceso_Comunicacion::kSlots; ++i) link.Encolar_Proceso(0, 4);
+    EXPECT_FALSE(link.Imprimir_Eventos() || st.Imprimiendo);
 }
 
 TEST_F(MainWindow, SendAsksForAValidAddressAndWritesBlockOne) {
