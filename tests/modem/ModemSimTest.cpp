@@ -77,10 +77,7 @@ protected:
     SimProcess sim{SimProcess::modem_program(), SimProcess::ErrorOutput::Keep};
 };
 
-class ModemSimDefault : public ModemSim {};
-class ModemSimPersonal : public ModemSim {};
-
-TEST_F(ModemSimDefault, AcceptedInNumericForm) {
+TEST_F(ModemSim, DefaultStringInNumericFormThenAPersonalStringKeptForTheNextRun) {
     messages.expect_message("Please Connect the Modem to COM1", MsgAnswer::Ok);
     messages.expect_message("Modem Has Been Programed");
     modem(state).Modem_Click(Lectura_Escritura::kDefaultString, 3, 0, "COM1");
@@ -88,15 +85,14 @@ TEST_F(ModemSimDefault, AcceptedInNumericForm) {
     expect_link_port_back();
     EXPECT_TRUE(state.Modo_Modem);
     EXPECT_EQ(state.Velocidad_Com, 19200);
-}
 
-TEST_F(ModemSimPersonal, AcceptedStringIsKeptForTheNextRun) {
+    // The modem now answers in numbers; the personal string switches it back to words.
     messages.expect_input("Enter the New string initialization", std::string("AT S0=1"));
     messages.expect_message("Please Connect the Modem to COM1", MsgAnswer::Ok);
     messages.expect_message("Modem Has Been Programed");
     modem(state).Modem_Click(Lectura_Escritura::kPersonalString, 3, 0, "COM1");
     EXPECT_TRUE(state.Modem_Programado);
-    expect_received("ATV1E0\r+++ATH\rAT&F\rAT&K0N1\rAT S0=1\r");
+    expect_received("AT&F\rATE0 V0 S0=2 &W1 &Y1\rATV1E0\r+++ATH\rAT&F\rAT&K0N1\rAT S0=1\r");
     expect_link_port_back();
 
     // The next run reads the file back and offers it.

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "files/Manejo_de_Archivos.h"
 #include "files/Registro_Archivo.h"
+#include "files/SafeSave.h"
 #include "testing/FakeClock.h"
 #include "testing/ScriptedMessages.h"
 #include "testing/TempDir.h"
@@ -204,6 +208,44 @@ TEST(RegistroArchivo, MarkerCheckTrimsBlanksOnlyAndOleDatesRoundTrip) {
     // A garbage date from a foreign file does not crash.
     EXPECT_EQ(from_ole_date(1e300).year, 1899);
 }
+
+// Links, permission bits and pipes as a POSIX system has them.
+#ifndef _WIN32
+SaveOutcome save(const fs::path& p, const std::string& text) {
+    return save_file_safely(p, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+TEST(SafeSave, KeepsWhatIsThereSafeAndRefusesWhatItMustNotReplace) {
+    testing::TempDir tmp;
+    const fs::path dir = tmp.dir(), f = dir / "a.NEVA2";
+    write_file(f, "old");
+    write_file(dir / "victim", "keep");
+    fs::permissions(f, static_cast<fs::perms>(0640));
+    // A link planted at the temporary name of earlier versions is never followed.
+    fs::create_symlink("victim", dir / "a.NEVA2.saving");
+    ASSERT_TRUE(save(f, "new").ok);
+    EXPECT_EQ(read_file(f), "new");
+    EXPECT_EQ(fs::status(f).permissions(), static_cast<fs::perms>(0640));
+    EXPECT_EQ(read_file(dir / "victim"), "keep");
+
+    // A link is written through and stays a link.
+    fs::create_symlink("a.NEVA2", dir / "link.NEVA2");
+    ASSERT_TRUE(save(dir / "link.NEVA2", "through").ok);
+    EXPECT_TRUE(fs::is_symlink(dir / "link.NEVA2"));
+    EXPECT_EQ(read_file(f), "through");
+
+    // Read-only (refused for root too), a pipe, no folder: refused, left alone.
+    fs::permissions(f, static_cast<fs::perms>(0444));
+    EXPECT_NE(save(f, "x").reason.find("read-only"), std::string::npos);
+    EXPECT_EQ(read_file(f), "through");
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    EXPECT_EQ(save(dir / "pipe", "x").reason, kNotPlainFile);
+    EXPECT_EQ(save(dir / "none" / "x", "x").reason, "the folder does not exist");
+
+    // No temporary file is left: a.NEVA2, victim, the planted link, link.NEVA2, pipe.
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 5);
+}
+#endif
 
 }  // namespace
 }  // namespace neva

@@ -190,31 +190,6 @@ TEST(LinkController, AnUnsupportedRelayStopsTheLinkNamingTheVersions) {
     EXPECT_EQ(r.port.written.size(), 1u);
 }
 
-TEST(LinkController, ConfirmedWritesStoreTheBlockAndCommandsAreConfirmed) {
-    Rig r;
-    r.connect_and_settle();
-    const auto stored = r.images.Imagen_Setpoints;
-    r.images.Imagen_Edicion[65] = 0xFA;
-    r.images.Imagen_Edicion[10] = 0x42;  // an edit in block 1 that is not sent
-
-    r.link.Encolar_Proceso(0, 28);
-    r.answer();
-    ASSERT_EQ(r.last().size(), 53u);
-    EXPECT_EQ(r.last()[7 + 64 - 56 + 1], 0xFA);
-    r.messages.expect_message("Setpoints were Saved to the Relay memory", "NEVA", MsgButtons::Ok,
-                              MsgIcon::Information);
-    r.answer(2);  // the confirmation, then the read-back
-    EXPECT_EQ(r.images.Imagen_Setpoints[65], 0xFA);
-    EXPECT_EQ(r.images.Imagen_Setpoints[10], stored[10]) << "block 1 untouched";
-    EXPECT_EQ(r.images.Imagen_Edicion[10], 0x42);
-
-    // Commands are confirmed in the program's words.
-    r.link.Encolar_Proceso(0, 11);
-    r.answer_until({5, 0x0001});
-    r.messages.expect_message("Command executed", "NEVA", MsgButtons::Ok, MsgIcon::Information);
-    r.answer();
-}
-
 TEST(LinkController, ATickDuringAConfirmationBoxDoesNotGiveUpTheAnswerBeingParsed) {
     Rig r;
     r.connect_and_settle();

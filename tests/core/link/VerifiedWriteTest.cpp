@@ -61,6 +61,7 @@ TEST(VerifiedWrite, RepeatsSendTheStoredBlockAndTheThirdFailureSaysSoAndKeepsThe
 
 TEST(VerifiedWrite, OnlyABlockReadBackIdenticalIsSaved) {
     WriteRig r;
+    put_word(r.images.Imagen_Edicion, "0181", 77);  // an edit in block 2, which is not sent
     r.link.Encolar_Proceso(0, 27);
     r.answer_until(kWrite1);
     r.answer();  // confirmed; the block is read back next
@@ -70,6 +71,8 @@ TEST(VerifiedWrite, OnlyABlockReadBackIdenticalIsSaved) {
     r.answer();
     r.messages.verify();
     EXPECT_EQ(word(r.images.Imagen_Setpoints, "0102"), 550);
+    EXPECT_EQ(word(r.images.Imagen_Setpoints, "0181"), 0) << "block 2 untouched";
+    EXPECT_EQ(word(r.images.Imagen_Edicion, "0181"), 77);
 
     // A relay that confirms but keeps its own value.
     put_word(r.images.Imagen_Edicion, "0102", 600);
