@@ -41,6 +41,12 @@ struct CliOptions {
     std::string output;  // read -o FILE
     // Header texts written into the file by read.
     std::optional<std::string> programmer, relay_name, observations;
+    // metering --watch: a row per poll every interval_ms (0: the metering page's
+    // 2 s), `count` rows (0: until interrupted), as CSV with --csv.
+    bool watch = false;
+    int interval_ms = 0;
+    int count = 0;
+    bool csv = false;
 };
 
 struct ParseResult {

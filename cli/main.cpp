@@ -10,6 +10,7 @@
 
 #include "CliArguments.h"
 #include "FileCommands.h"
+#include "MeteringWatch.h"
 #include "RelayCommands.h"
 
 using namespace neva::cli;
@@ -40,7 +41,8 @@ int main(int argc, char** argv) {
         case Command::Read: return run_read(o, std::cout, std::cerr);
         case Command::Write: return run_write(o, std::cout, std::cerr);
         case Command::Events: return run_events(o, std::cout, std::cerr);
-        case Command::Metering: return run_metering(o, std::cout, std::cerr);
+        case Command::Metering:
+            return o.watch ? run_metering_watch(o, std::cout, std::cerr) : run_metering(o, std::cout, std::cerr);
         case Command::None: break;
     }
     return kExitUsage;

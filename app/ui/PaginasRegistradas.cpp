@@ -7,6 +7,7 @@
 #include "ui/DateTimeConfig.h"
 #include "ui/Principal.h"
 #include "ui/SetpointPages.h"
+#include "ui/TrendWindow.h"
 
 namespace neva {
 
@@ -25,6 +26,8 @@ void PaginasRegistradas::registrar(Principal& principal) {
                                                  [](QWidget* w) { static_cast<AVPAGE4*>(w)->Actualiza_Valores(); }});
     principal.registrar_pagina(Pagina::DateTimeConfig,
                                {[](Principal& p) -> QWidget* { return new DateTimeConfig(p); }, {}});
+    // The current trend is a window of its own beside the pages, not one of them.
+    TrendWindow::install(principal);
 }
 
 }  // namespace neva

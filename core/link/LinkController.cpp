@@ -256,6 +256,13 @@ void LinkController::NEVA_ComunicacionFinalizada(bool ok) {
         ok || link.request_abandoned() ? Proceso_Comunicacion::kDone : Proceso_Comunicacion::kPending;
     repeat_write_first();
 
+    if (!answer_listeners_.empty()) {
+        // A copy: a listener may go away while the others are told.
+        const auto listeners = answer_listeners_;
+        const int accion = neva_->Accion;
+        for (const auto& [id, listener] : listeners) listener(accion, ok);
+    }
+
     const bool print_done = ok && print_slot_ >= 0 && colas_->Canal_Actual == 0 && colas_->Ranura_Actual == print_slot_;
     if (print_done) print_slot_ = -1;
     const int answered_slot = ok && colas_->Canal_Actual == 0 ? colas_->Ranura_Actual : -1;
@@ -281,6 +288,15 @@ void LinkController::NEVA_ComunicacionFinalizada(bool ok) {
 
     if (answered_slot >= 0) record_read_answered(answered_slot);
     if (print_done && neva_->ReadyEvents) neva_->ReadyEvents();
+}
+
+int LinkController::add_answer_listener(std::function<void(int, bool)> listener) {
+    answer_listeners_.emplace_back(next_listener_, std::move(listener));
+    return next_listener_++;
+}
+
+void LinkController::remove_answer_listener(int id) {
+    std::erase_if(answer_listeners_, [id](const auto& l) { return l.first == id; });
 }
 
 void LinkController::NEVA_Finalizado(bool& ok) {

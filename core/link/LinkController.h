@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "image/RegisterImages.h"
@@ -118,6 +119,12 @@ public:
     std::function<void()> on_disconnect;
     std::function<void()> on_ready_events;
 
+    // Observers of every exchange that ended with an answer: the action and whether
+    // the answer was good, after the request has been marked done or pending again
+    // and before the next one is dispatched. The trend takes its samples here.
+    int add_answer_listener(std::function<void(int accion, bool ok)> listener);
+    void remove_answer_listener(int id);
+
 private:
     SharedState& state_;
     RegisterImages& images_;
@@ -164,6 +171,8 @@ private:
     void record_read_answered(int slot);
     // Every path that stops the link or drops its queues ends the read unfinished.
     void record_read_abandoned();
+    std::vector<std::pair<int, std::function<void(int, bool)>>> answer_listeners_;
+    int next_listener_ = 0;
 };
 
 }  // namespace neva
