@@ -8,10 +8,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
 #include "CliFilesTestSupport.h"
+#include "RunUntil.h"
 #include "SetpointReport.h"
 #include "SimProcess.h"
 
@@ -182,6 +186,37 @@ TEST_F(CliE2eTest, UnsupportedRelayAndUsageErrorsEndAtOnce) {
     r = run({"read", "--port", file("no-such-device"), "-o", file("x.NEVA2")});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("cannot open the serial port"), std::string::npos) << r.err;
+}
+
+// metering --watch: rows of the relay's (fixed) currents; --count ends it, and so
+// does Ctrl+C, cleanly.
+TEST_F(CliE2eTest, MeteringWatchRowsUntilCountOrCtrlC) {
+    start({"--currents", "312.45,298.1,305.77,2.5"});
+    const Result r = run(QStringList{"metering", "--watch", "--count", "3", "--csv", "--interval", "0.5"} + line(), 30000);
+    EXPECT_EQ(r.status, 0) << r.err;
+    const QStringList lines = QString::fromStdString(r.out).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 4) << r.out;
+    EXPECT_EQ(lines[0], "time,phase_a_A,phase_b_A,phase_c_A,ground_A");
+    const QRegularExpression row(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3},312\.45,298\.10,305\.77,2\.50$)");
+    for (int i = 1; i < 4; ++i) EXPECT_TRUE(row.match(lines[i]).hasMatch()) << lines[i].toStdString();
+    EXPECT_LT(lines[1], lines[3]);
+
+    QProcess text;
+    text.start(program, QStringList{"metering", "--watch"} + line());
+    QByteArray out;
+    ASSERT_TRUE(testsupport::run_until(
+        [&] {
+            out += text.readAllStandardOutput();
+            return out.contains('\n');
+        },
+        20000));
+    ::kill(static_cast<pid_t>(text.processId()), SIGINT);
+    ASSERT_TRUE(text.waitForFinished(15000));
+    EXPECT_EQ(text.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(text.exitCode(), 0) << text.readAllStandardError().toStdString();
+    out += text.readAllStandardOutput();
+    EXPECT_TRUE(out.endsWith('\n'));
+    EXPECT_TRUE(QString::fromUtf8(out).split('\n').first().endsWith("\t312.5 A\t298.1 A\t305.8 A\t2.50 A"));
 }
 
 }  // namespace
