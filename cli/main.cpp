@@ -12,6 +12,7 @@
 #include "FileCommands.h"
 #include "MeteringWatch.h"
 #include "RelayCommands.h"
+#include "ScanCommand.h"
 
 using namespace neva::cli;
 
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
         case Command::Events: return run_events(o, std::cout, std::cerr);
         case Command::Metering:
             return o.watch ? run_metering_watch(o, std::cout, std::cerr) : run_metering(o, std::cout, std::cerr);
+        case Command::Scan: return run_scan(o, std::cout, std::cerr);
+        case Command::Clock: return run_clock(o, std::cout, std::cerr);
         case Command::None: break;
     }
     return kExitUsage;

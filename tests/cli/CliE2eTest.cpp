@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <csignal>
 
 #include <gtest/gtest.h>
@@ -217,6 +218,36 @@ TEST_F(CliE2eTest, MeteringWatchRowsUntilCountOrCtrlC) {
     out += text.readAllStandardOutput();
     EXPECT_TRUE(out.endsWith('\n'));
     EXPECT_TRUE(QString::fromUtf8(out).split('\n').first().endsWith("\t312.5 A\t298.1 A\t305.8 A\t2.50 A"));
+}
+
+// scan: a relay hidden at an unusual address is found and nothing else is reported;
+// a range without it finds nothing. clock: set from the computer, it reads back
+// within a second of it.
+TEST_F(CliE2eTest, ScanFindsTheHiddenRelayOnlyWhereItIsAndItsClockIsSetFromTheComputer) {
+    start({"--address", "173"});
+    // A pseudo-terminal carries every speed, so one speed is scanned; the addresses
+    // before the relay's make it hear requests for other slaves first.
+    Result r = run({"scan", "--port", sim.pty_path(), "--speeds", "9600", "--addresses", "170-176", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1) << r.out;
+    const QJsonObject relay = r.json();
+    EXPECT_EQ(relay["address"].toInt(), 173);
+    EXPECT_EQ(relay["speed"].toInt(), 9600);
+    EXPECT_EQ(relay["firmware"].toString(), "1.03");
+    EXPECT_TRUE(relay["supported"].toBool());
+    EXPECT_NE(r.err.find("this takes at most"), std::string::npos) << r.err;
+
+    r = run({"scan", "--port", sim.pty_path(), "--speeds", "9600,19200", "--addresses", "1-20"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.empty()) << r.out;
+    EXPECT_NE(r.err.find("no relay answered"), std::string::npos) << r.err;
+
+    r = run({"clock", "--port", sim.pty_path(), "--address", "173", "--set-now", "--json"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    ASSERT_TRUE(r.json()["before"].isObject()) << r.out;
+    const QJsonObject after = r.json()["after"].toObject();
+    EXPECT_LE(std::abs(after["offset_seconds"].toInt(99)), 1) << r.out;
+    EXPECT_EQ(after["relay"].toString().left(10), after["computer"].toString().left(10));
 }
 
 }  // namespace
