@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -16,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QToolButton>
@@ -31,14 +28,11 @@
 #include "image/Manejo_de_Datos.h"
 #include "link/NEVA200.h"
 #include "regmap/RegisterMap.h"
-#include "startup/Arranque.h"
-#include "ui/Inicio.h"
 #include "ui/SETPAGE2.h"
 #include "ui/SETPAGE3.h"
 #include "ui/SETPAGE4.h"
 #include "ui/SETPAGE6.h"
 #include "ui/SETPAGE9.h"
-#include "ui/SetpointPages.h"
 
 using namespace neva;
 using namespace neva::apptest;
@@ -262,28 +256,6 @@ TEST_F(SetpointPages, OnlineLoadQueuesTheReadAndRefreshesWhenItArrives) {
     page.reset();
     link.Accion = 62;
     link.ComunicacionFinalizada(true);
-}
-
-TEST_F(SetpointPages, MainWindowMenusOpenThePages) {
-    const std::string ruta = QDir::toNativeSeparators(dir.path()).toStdString();
-    write_setpoint_file(Arranque::ruta_archivo_defecto(ruta), file_image(), "Default");
-    auto w = Inicio::Main(*app.ctx, "", {false, ruta});
-    register_setpoint_pages(*w);
-    const std::pair<QAction*, const char*> menus[] = {{w->Set_page2, "SETPAGE2"},
-                                                      {w->MnuPhProtec, "SETPAGE6"},
-                                                      {w->mnuOutputRel, "SETPAGE3"},
-                                                      {w->mnuInputs, "SETPAGE4"},
-                                                      {w->mnu_Event, "SETPAGE9"}};
-    for (const auto& [menu, name] : menus) {
-        menu->trigger();
-        auto* page = qobject_cast<SetpointPage*>(QApplication::activeModalWidget());
-        ASSERT_NE(page, nullptr) << name;
-        EXPECT_EQ(page->objectName(), name);
-        QPointer<QWidget> gone(page);
-        page->Command2->click();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_TRUE(gone.isNull()) << name;  // unloaded; the next open makes a new one
-    }
 }
 
 TEST_F(SetpointPages, EditorControlShowsWritesAndSignalsWhatTheModelStepped) {

@@ -33,7 +33,6 @@
 #include "ui/AVPAGE2.h"
 #include "ui/AVPAGE4.h"
 #include "ui/SETPAGE6.h"
-#include "ui/SetpointPages.h"
 #include "ui/TrendWindow.h"
 
 using namespace neva;
@@ -137,7 +136,6 @@ TEST_F(WithSimulator, OnFromTheConnectionDialogAndOffWhenTheRelayStopsAnswering)
 // and a read-back that matches make it the stored one.
 TEST_F(WithSimulator, SetpointPageFollowsTheRelayAndStoreReachesIt) {
     connect({"--event-every", "0"});
-    register_setpoint_pages(*w);
     auto& images = ctx->images();
     ASSERT_TRUE(run_until([&] { return channel0_idle(); }, 20000));
     const SetpointImage relay = images.Imagen_Setpoints;

@@ -301,25 +301,15 @@ TEST_F(Editors, BitFieldValuesWithoutANameWriteNothing) {
 
 using testing::ScriptedMessages;
 
-// The hand-over of the typical three-range delay editor (steps 0.01 / 0.1 / 1 s).
+// The hand-over of the phase timed delay editor of the shipped map (steps 0.01 /
+// 0.1 / 1 s), holding `value`.
 CalcHandover delay_handover(std::int32_t value) {
+    RegisterImages img;
     CalcHandover c;
-    c.Calc_Tipo = 3;
-    c.Calc_Titulo = "Phase Timed O/C Delay:";
-    c.Calc_Min = 5;
-    c.Calc_Max = 60000;
-    c.Calc_Valor = value;
-    c.Calc_Medida = "Sec";
-    c.Calc_Inc_A = 1;
-    c.Calc_Inc_B = 10;
-    c.Calc_Inc_C = 100;
-    c.Calc_Cambio_A = 100;
-    c.Calc_Cambio_B = 1000;
-    c.Calc_Escala_A = c.Calc_Escala_B = c.Calc_Escala_C = 100.0f;
-    c.Calc_FormatoA = "#0.#0";
-    c.Calc_FormatoB = "#0.0";
-    c.Calc_FormatoC = "#0";
-    c.capacity_max = 65535;
+    MultiRangeEditor e(ControlKind::Word_TresR, shipped_register_map().find("SETPAGE6", "Word_TresR1", 0)->properties,
+                       img, c);
+    e.Value = value;
+    e.fill_handover(c);
     return c;
 }
 
