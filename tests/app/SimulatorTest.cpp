@@ -58,10 +58,6 @@ protected:
         }
         return true;
     }
-    bool channel0_idle() {
-        auto& c = ctx->link().Colas();
-        return pending(*ctx, 0).empty() && !(c.Canal_Actual == 0 && c.Estado_Actual() == Proceso_Comunicacion::kExecuting);
-    }
     template <class Page>
     Page* open(Pagina p) {
         EXPECT_TRUE(w->abrir_pagina(p));
@@ -137,7 +133,8 @@ TEST_F(WithSimulator, OnFromTheConnectionDialogAndOffWhenTheRelayStopsAnswering)
 TEST_F(WithSimulator, SetpointPageFollowsTheRelayAndStoreReachesIt) {
     connect({"--event-every", "0"});
     auto& images = ctx->images();
-    ASSERT_TRUE(run_until([&] { return channel0_idle(); }, 20000));
+    auto& q = ctx->link().Colas();  // the connect sequence's reads are done
+    ASSERT_TRUE(run_until([&] { return pending(*ctx, 0).empty() && q.Canal_Actual != 0; }, 20000));
     const SetpointImage relay = images.Imagen_Setpoints;
 
     put_word(images.Imagen_Setpoints, "0181", 7);  // as if edited offline

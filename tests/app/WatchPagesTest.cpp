@@ -39,10 +39,6 @@ struct WatchPagesTest : OfflineProgram {
         app.ctx->images().Imagen_AV[p] = static_cast<std::uint8_t>(valor >> 8);
         app.ctx->images().Imagen_AV[p + 1] = static_cast<std::uint8_t>(valor & 0xFF);
     }
-    void reg32(int address, std::uint32_t valor) {
-        reg(address, valor >> 16);
-        reg(address + 1, valor & 0xFFFF);
-    }
     template <class Page>
     QPointer<Page> open(Pagina p) {
         EXPECT_TRUE(w->abrir_pagina(p));
@@ -138,7 +134,8 @@ TEST_F(WatchPagesTest, PagesLoadedForAPrintOnlyShowAndPollingStopsOffline) {
     reg(0x0211, (40u << 7) | 3);          // phase timed overcurrent, 2003
     reg(0x0212, 3 * 1024 + 5 * 32 + 10);  // 5 March, 10 h
     reg(0x0213, 20 * 1024 + 300);         // 20 min 30 s
-    reg32(0x0214, 123456);                // 1234.56 A
+    reg(0x0215, 123456 & 0xFFFF);         // 0214..0215: 1234.56 A
+    reg(0x0214, 123456 >> 16);
     auto page = open<AVPAGE5>(Pagina::AVPAGE5);
     ASSERT_TRUE(page);
     EXPECT_EQ(page->LblMed[0]->text(), " Phase Timed OverCurrent ");

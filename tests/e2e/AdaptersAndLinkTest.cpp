@@ -183,12 +183,6 @@ TEST(QtClockTest, ShortDatesUseTwoDigitYearsAndSurviveImpossibleDates) {
 using e2e::RecordingPort;
 using testsupport::SimProcess;
 
-std::string join(const std::vector<int>& v) {
-    std::string out;
-    for (int x : v) out += (out.empty() ? "" : " ") + std::to_string(x);
-    return out;
-}
-
 constexpr int kWaitMs = 20000;  // a lost device needs up to five two-second time-outs
 
 class LinkE2eTest : public ::testing::Test {
@@ -234,7 +228,7 @@ protected:
     void connect_and_settle() {
         ASSERT_TRUE(link->Conectar(1, 9600, 1)) << qt_port->last_error().toStdString();
         ASSERT_TRUE(run_until([this] { return settled(); }, kWaitMs))
-            << "connect sequence did not complete; requests: " << join(actions())
+            << "connect sequence did not complete after " << actions().size() << " requests"
             << " online " << state.En_Linea << " error " << state.Error_Comunicacion;
     }
 

@@ -359,23 +359,32 @@ TEST(NumericEntry, AcceptsOnlyValuesOnTheGridOfTheirRangeAndCancelRestores) {
     ScriptedMessages msgs;
     CalcHandover c = delay_handover(250);
     NumericEntry d(c, msgs);
-    d.load();
+    // The boundaries belong to the upper range.
+    EXPECT_EQ(std::vector<int>({d.step_for(99), d.step_for(100), d.step_for(1000)}), std::vector<int>({1, 10, 100}));
+    auto reload = [&] { c.Calc_Tipo = 3, d.load(); };  // as the next click hands it over again
+    for (auto [typed, raw] : {std::pair{"1", 100}, {"10", 1000}, {"0.05", 5}}) {
+        reload();
+        d.set_pantalla(typed);
+        EXPECT_TRUE(d.ok()) << typed;
+        EXPECT_EQ(c.Calc_Resultado, raw);
+    }
+    reload();
     int closes = 0;
     d.on_close = [&] { ++closes; };
 
-    expect_box(msgs, "Incorrect Range");
-    d.set_pantalla("5.55");
-    EXPECT_FALSE(d.ok());
+    for (const char* off_grid : {"10.5", "5.55"}) {
+        expect_box(msgs, "Incorrect Range");
+        d.set_pantalla(off_grid);
+        EXPECT_FALSE(d.ok());
+    }
     EXPECT_EQ(c.Calc_Resultado, 555);  // the refused value stays until OK succeeds or Cancel
     EXPECT_FALSE(d.closed());
 
-    expect_box(msgs, "Out of Range");
-    d.set_pantalla("600.01");
-    EXPECT_FALSE(d.ok());
-
-    expect_box(msgs, "Out of Range");
-    d.set_pantalla("99999999999999");  // too large for any register value
-    EXPECT_FALSE(d.ok());
+    for (const char* outside : {"600.01", "99999999999999"}) {  // the second too large for any register
+        expect_box(msgs, "Out of Range");
+        d.set_pantalla(outside);
+        EXPECT_FALSE(d.ok());
+    }
 
     d.press_ce();
     d.press_digit(5);
@@ -398,27 +407,6 @@ TEST(NumericEntry, AcceptsOnlyValuesOnTheGridOfTheirRangeAndCancelRestores) {
     EXPECT_EQ(c2.Calc_Resultado, 250);
     EXPECT_EQ(c2.Calc_Hex, "&H00FA");
     EXPECT_TRUE(d2.closed() && !d2.accepted());
-}
-
-TEST(NumericEntry, BoundariesBelongToTheUpperRange) {
-    ScriptedMessages msgs;
-    CalcHandover c = delay_handover(250);
-    NumericEntry d(c, msgs);
-    EXPECT_EQ(d.step_for(99), 1);
-    EXPECT_EQ(d.step_for(100), 10);
-    EXPECT_EQ(d.step_for(1000), 100);
-    auto accepts = [&](const char* typed) {
-        c.Calc_Tipo = 3;
-        d.load();
-        d.set_pantalla(typed);
-        return d.ok();
-    };
-    EXPECT_TRUE(accepts("0.05"));
-    EXPECT_EQ(c.Calc_Resultado, 5);
-    EXPECT_TRUE(accepts("1"));
-    EXPECT_TRUE(accepts("10"));
-    expect_box(msgs, "Incorrect Range");
-    EXPECT_FALSE(accepts("10.5"));
 }
 
 TEST(NumericEntry, EmptyDisplayRoundingToEvenAndFieldCapacity) {

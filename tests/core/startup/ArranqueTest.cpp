@@ -91,15 +91,6 @@ TEST(Arranque, SplashWaitEndsAfterThreeSecondsAlsoAcrossMidnight) {
     EXPECT_EQ(espera.restante_ms(), 0);
 }
 
-TEST(FixedText, CutsLongTextsAndPadsShortOnes) {
-    neva::FixedText<20> name;
-    name = "ABCDEFGHIJKLMNOPQRSTUVWXY";  // 25 characters
-    EXPECT_EQ(name.str(), "ABCDEFGHIJKLMNOPQRST");
-    name = "ABC";
-    EXPECT_EQ(name.str(), "ABC" + std::string(17, ' '));
-    EXPECT_EQ(name.trimmed_right(), "ABC");
-}
-
 namespace neva {
 namespace {
 
