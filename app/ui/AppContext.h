@@ -4,6 +4,12 @@
 // service, the clock, the setpoint file routines and the main window's link — built
 // from platform objects handed in, so that tests can pass fakes (FakePort,
 // FakeTimerFactory, ScriptedMessages, FakeClock) and the program the Qt adapters.
+//
+// The port handed in is the port of the program's numbering ("COM n"). The link
+// drives it through the line monitor, which watches every frame, and the port
+// switch, which also reaches the ports the other kinds of target need (a serial
+// device by path, a device server, a Modbus TCP gateway) when a maker for them is
+// handed in.
 
 #include <memory>
 #include <string>
@@ -11,6 +17,9 @@
 #include "files/Manejo_de_Archivos.h"
 #include "image/RegisterImages.h"
 #include "link/LinkController.h"
+#include "monitor/LineMonitor.h"
+#include "net/PortSwitch.h"
+#include "platform/PortSource.h"
 #include "platform/Clock.h"
 #include "platform/MessageService.h"
 #include "platform/SerialPort.h"
@@ -22,7 +31,8 @@ namespace neva {
 class AppContext {
 public:
     AppContext(std::unique_ptr<SerialPort> port, std::unique_ptr<TimerFactory> timers,
-               std::unique_ptr<MessageService> messages, std::unique_ptr<Clock> clock);
+               std::unique_ptr<MessageService> messages, std::unique_ptr<Clock> clock,
+               PortSwitch::Factory other_ports = {}, std::unique_ptr<PortSource> port_source = {});
     ~AppContext();
     AppContext(const AppContext&) = delete;
     AppContext& operator=(const AppContext&) = delete;
@@ -32,7 +42,12 @@ public:
 
     SharedState& state() { return state_; }
     RegisterImages& images() { return images_; }
-    SerialPort& port() { return *port_; }
+    // The port the link and the modem programming use (the monitor in front of the switch).
+    SerialPort& port() { return *monitor_; }
+    PortSwitch& port_switch() { return *switch_; }
+    LineMonitor& monitor() { return *monitor_; }
+    // This computer's serial ports (none when no source was handed in).
+    std::vector<SerialPortInfo> serial_ports() const;
     TimerFactory& timers() { return *timers_; }
     MessageService& messages() { return *messages_; }
     Clock& clock() { return *clock_; }
@@ -49,10 +64,12 @@ public:
 private:
     SharedState state_;
     RegisterImages images_;
-    std::unique_ptr<SerialPort> port_;
     std::unique_ptr<TimerFactory> timers_;
     std::unique_ptr<MessageService> messages_;
     std::unique_ptr<Clock> clock_;
+    std::unique_ptr<PortSwitch> switch_;
+    std::unique_ptr<LineMonitor> monitor_;
+    std::unique_ptr<PortSource> port_source_;
     std::unique_ptr<Manejo_de_Archivos> archivos_;
     std::unique_ptr<LinkController> link_;
 };

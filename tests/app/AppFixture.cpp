@@ -9,6 +9,7 @@
 #include "adapters/QtClock.h"
 #include "adapters/QtSerialPort.h"
 #include "adapters/QtTimerFactory.h"
+#include "connection/ConnectionMemory.h"
 #include "controls/Bits.h"
 #include "controls/NumericEditorControl.h"
 #include "image/Manejo_de_Datos.h"
@@ -34,6 +35,8 @@ FakeApp::FakeApp() {
 void OfflineProgram::SetUp() {
     ASSERT_TRUE(dir.isValid());
     qputenv("NEVA_MARKER_FILE", dir.filePath("marker").toLocal8Bit());
+    // No connection remembered from an earlier test.
+    QFile::remove(QString::fromStdString(ConnectionMemory::path()));
     write_setpoint_file(Arranque::ruta_archivo_defecto(ruta()), pattern_image(1), "Default");
     w = Inicio::Main(*app.ctx, "", {false, ruta()});
     w->terminar = [this] { ++ended; };
