@@ -30,6 +30,7 @@ struct SeenPrompt {
     MsgButtons buttons = MsgButtons::Ok;
     MsgIcon icon = MsgIcon::None;
     FileDialogSetup dialog;
+    std::string default_text;  // what an input box offered
 };
 
 class ScriptedMessages : public MessageService {
@@ -48,9 +49,10 @@ public:
     bool done() const { return expected_.empty(); }
 
     std::vector<SeenPrompt> seen;
-    // Runs while a message box is up (before its answer), with the box's text: a test
-    // looks at what the program shows the user behind the box.
-    std::function<void(const std::string& text)> while_shown;
+    // Runs while a message box is up, before its answer: a modal box's own event loop
+    // runs timer ticks and port events, and the test can look at what the program
+    // shows the user behind the box.
+    std::function<void()> while_shown;
 
     MsgAnswer message_box(const std::string& text, MsgButtons buttons, MsgIcon icon,
                           const std::string& title) override;
@@ -60,7 +62,8 @@ public:
     std::optional<std::string> save_file_name(const FileDialogSetup& setup) override;
 
 private:
-    std::optional<ExpectedPrompt> next(ExpectedPrompt::Kind kind, const std::string& text);
+    ScriptedMessages& push(ExpectedPrompt p);
+    std::optional<ExpectedPrompt> next(const SeenPrompt& seen);
     std::deque<ExpectedPrompt> expected_;
     bool verified_ = false;
 };

@@ -1,34 +1,38 @@
-// The five setpoint pages on fake platform objects: what they show for a loaded
-// setpoint file, their interlocks, the bits their check boxes and list box write,
-// STORE and EXIT offline and online, and the refresh when the relay's block arrives.
+// The setpoint pages and their editor controls on fake platform objects: what the
+// pages show for a loaded setpoint file, their interlocks, the bits their check boxes
+// and list box write, STORE and EXIT offline and online, the refresh when the relay's
+// block arrives, and the numeric entry dialog as the user works it. The stepping and
+// entry rules are the editor models' and tested with them (tests/core/editors); here
+// the windows must show and pass on exactly what the models do.
 
 #include <gtest/gtest.h>
 
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QGroupBox>
-#include <QPointer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QToolButton>
 
 #include "AppFixture.h"
-#include "SetpointPageChecks.h"
 #include "controls/Bits.h"
+#include "controls/Byte_UnR.h"
+#include "controls/Calculadora.h"
 #include "controls/NumericEditorControl.h"
+#include "controls/Word_DosR.h"
+#include "controls/Word_TresR.h"
 #include "image/Manejo_de_Datos.h"
 #include "link/NEVA200.h"
-#include "startup/Arranque.h"
-#include "ui/Inicio.h"
-#include "ui/Principal.h"
+#include "regmap/RegisterMap.h"
 #include "ui/SETPAGE2.h"
 #include "ui/SETPAGE3.h"
 #include "ui/SETPAGE4.h"
 #include "ui/SETPAGE6.h"
 #include "ui/SETPAGE9.h"
-#include "ui/SetpointPages.h"
 
 using namespace neva;
 using namespace neva::apptest;
@@ -73,6 +77,11 @@ struct SetpointPages : ::testing::Test {
         return page;
     }
     int queued(int canal, int accion) { return apptest::queued(*app.ctx, canal, accion); }
+    // The editor control of a register map entry, on the program's images.
+    static const PropertyStore& props_of(const char* page, const char* control, int index) {
+        return shipped_register_map().find(page, control, index)->properties;
+    }
+    CalcHandover& calc() { return state().Calc; }
 
     QTemporaryDir dir;
     FakeApp app;
@@ -88,8 +97,6 @@ TEST_F(SetpointPages, EveryPageShowsTheLoadedFile) {
         SCOPED_TRACE(page->page().name);
         expect_page_shows_image(*page, images().Imagen_Setpoints);
     }
-    // One by eye, to be sure the map's texts are the page's.
-    EXPECT_EQ(pages[3]->editor("Word_TresR1(0)")->text(), "2.5 Sec");
     // Opening the pages changed nothing; offline, nobody touched the main window.
     EXPECT_EQ(images().Imagen_Edicion, images().Imagen_Setpoints);
     EXPECT_TRUE(main_enabled.empty());
@@ -250,24 +257,98 @@ TEST_F(SetpointPages, OnlineLoadQueuesTheReadAndRefreshesWhenItArrives) {
     link.ComunicacionFinalizada(true);
 }
 
-TEST_F(SetpointPages, MainWindowMenusOpenThePages) {
-    const std::string ruta = QDir::toNativeSeparators(dir.path()).toStdString();
-    write_setpoint_file(Arranque::ruta_archivo_defecto(ruta), file_image(), "Default");
-    auto w = Inicio::Main(*app.ctx, "", {false, ruta});
-    register_setpoint_pages(*w);
-    const std::pair<QAction*, const char*> menus[] = {{w->Set_page2, "SETPAGE2"},
-                                                      {w->MnuPhProtec, "SETPAGE6"},
-                                                      {w->mnuOutputRel, "SETPAGE3"},
-                                                      {w->mnuInputs, "SETPAGE4"},
-                                                      {w->mnu_Event, "SETPAGE9"}};
-    for (const auto& [menu, name] : menus) {
-        menu->trigger();
-        auto* page = qobject_cast<SetpointPage*>(QApplication::activeModalWidget());
-        ASSERT_NE(page, nullptr) << name;
-        EXPECT_EQ(page->objectName(), name);
-        QPointer<QWidget> gone(page);
-        page->Command2->click();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_TRUE(gone.isNull()) << name;  // unloaded; the next open makes a new one
-    }
+TEST_F(SetpointPages, EditorControlShowsWritesAndSignalsWhatTheModelStepped) {
+    auto& img = images();
+    Word_TresR w(props_of("SETPAGE6", "Word_TresR1", 0), img, calc(), *app.msgs);
+    QSignalSpy changes(&w, &Word_TresR::Change);
+    put_word(img.Imagen_Setpoints, "0184", 1000);
+    ASSERT_TRUE(w.Inicializacion());
+    EXPECT_EQ(w.text(), "10 Sec");
+    EXPECT_EQ(changes.count(), 0);  // loading writes nothing and raises nothing
+    w.UpButton->click();
+    EXPECT_EQ(w.text(), "11 Sec");
+    EXPECT_EQ(edited("0184"), 1100);
+    EXPECT_EQ(changes.count(), 1);
+
+    // A disabled editor takes no input.
+    Byte_UnR delay(props_of("SETPAGE2", "PhaseCT", 5), img, calc(), *app.msgs);
+    delay.Inicializacion();
+    const int before = delay.Value();
+    delay.setEnabled(false);
+    delay.UpButton->click();
+    delay.value_box_click();
+    EXPECT_EQ(delay.Value(), before);
+}
+
+// A click on the value box runs the entry; its result is written and Click raised.
+TEST_F(SetpointPages, CalculadoraShowsTheHandOverAndWorksItsKeypad) {
+    auto& img = images();
+    Word_TresR w(props_of("SETPAGE6", "Word_TresR1", 0), img, calc(), *app.msgs);
+    QSignalSpy clicks(&w, &Word_TresR::Click);
+    put_word(img.Imagen_Setpoints, "0184", 1000);
+    w.Inicializacion();
+    app.msgs->expect_message("Incorrect Range");
+    w.show_dialog = [this] {
+        Calculadora d(calc(), *app.msgs);
+        EXPECT_EQ(d.Titulo->text(), "Phase Timed O/C Delay:");
+        EXPECT_EQ(d.Rango->text(), "0.05 To 600 Sec");  // the entry model's texts, tested with it
+        for (QPushButton* b : {d.Numeros[5], d.Command2, d.Numeros[5], d.Numeros[5]}) b->click();
+        EXPECT_EQ(d.Pantalla->text(), "5.55");
+        d.OK->click();  // 555 is off the 0.1 s grid
+        EXPECT_EQ(d.result(), 0);
+        EXPECT_EQ(d.Pantalla->text(), "5.55");  // kept as typed
+        d.Command1->click();
+        for (QPushButton* b : {d.Numeros[1], d.Numeros[2], d.Command2, d.Numeros[0]}) b->click();
+        d.OK->click();
+        EXPECT_EQ(d.result(), QDialog::Accepted);
+    };
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(3, 3), QPointF(3, 3), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(w.Text1, &press);
+    app.msgs->verify();
+    EXPECT_EQ(w.text(), "12 Sec");
+    EXPECT_EQ(edited("0184"), 1200);
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_EQ(calc().Calc_Hex, "&H04B0");
+
+    // One range: the steps of the other ranges are not shown. Text typed into the box
+    // counts like keys.
+    Byte_UnR ct(props_of("SETPAGE2", "PhaseCT", 0), img, calc(), *app.msgs);
+    ct.Inicializacion();
+    ct.show_dialog = [this] {
+        Calculadora d(calc(), *app.msgs);
+        EXPECT_TRUE(d.Incremento_b->isHidden() && d.Incremento_c->isHidden());
+        d.Pantalla->setText("1500");
+        d.OK->click();
+    };
+    ct.value_box_click();
+    EXPECT_EQ(edited("0102"), 1500);
+}
+
+TEST_F(SetpointPages, CalculadoraClosedByItsFrameOrCancelledKeepsTheOldValue) {
+    auto& img = images();
+    Word_DosR w(props_of("SETPAGE6", "Word_DosR1", 0), img, calc(), *app.msgs);
+    QSignalSpy clicks(&w, &Word_DosR::Click);
+    put_word(img.Imagen_Setpoints, "0186", 150);
+    w.Inicializacion();
+    w.show_dialog = [this] {
+        Calculadora d(calc(), *app.msgs);
+        d.Numeros[7]->click();
+        d.show();
+        d.close();
+        EXPECT_FALSE(d.entry().accepted());
+    };
+    put_word(img.Imagen_Edicion, "0186", 0);
+    w.value_box_click();
+    EXPECT_EQ(edited("0186"), 150);  // the old value, written again
+    EXPECT_EQ(clicks.count(), 1);
+
+    w.show_dialog = [this] {
+        Calculadora d(calc(), *app.msgs);
+        d.Numeros[9]->click();
+        d.Cancel->click();
+        EXPECT_EQ(d.result(), QDialog::Rejected);
+    };
+    w.value_box_click();
+    EXPECT_EQ(w.Value(), 150);
 }

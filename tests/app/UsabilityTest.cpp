@@ -14,7 +14,6 @@
 #include <QToolButton>
 
 #include "AppFixture.h"
-#include "SetpointPageChecks.h"
 #include "connection/Comunicacion.h"
 #include "controls/Bits.h"
 #include "controls/Word_TresR.h"

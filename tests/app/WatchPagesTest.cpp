@@ -1,6 +1,7 @@
 // The actual value pages, the event record page and the date and time page on fake
 // platform objects: the relay's answers are put into the actual-value image (or the
-// link's decoded events) by hand and the pages' timers are fired by the test.
+// link's decoded events) by hand and the pages' timers are fired by the test. How a
+// page follows a real relay is run against the simulator (SimulatorTest).
 
 #include <gtest/gtest.h>
 
@@ -11,72 +12,66 @@
 #include <QPushButton>
 #include <QTimeEdit>
 #include <QTreeWidget>
+#include <cstdio>
 
 #include "AppFixture.h"
 #include "link/NEVA200.h"
-#include "ui/AVPAGE1.h"
 #include "ui/AVPAGE2.h"
 #include "ui/AVPAGE4.h"
 #include "ui/AVPAGE5.h"
 #include "ui/DateTimeConfig.h"
-#include "ui/Principal.h"
 
 using namespace neva;
 using namespace neva::apptest;
+using V = std::vector<QString>;
 
 namespace {
 
 struct WatchPagesTest : OfflineProgram {
-    void SetUp() override {
-        ASSERT_NO_FATAL_FAILURE(OfflineProgram::SetUp());
-        w->terminar = [] {};
-    }
-
     SharedState& st() { return app.ctx->state(); }
     NEVA200& neva() { return app.ctx->NEVA(); }
-    // Pending requests of an action on a channel.
     int queued(int canal, int accion) { return apptest::queued(*app.ctx, canal, accion); }
-    // Pending actions of channel 0 in slot order (the order they go out).
-    std::vector<int> channel0() {
-        auto& c = app.ctx->link().Colas();
-        std::vector<int> r;
-        for (int i = 0; i < Proceso_Comunicacion::kSlots; ++i)
-            if (c.Cola_Estado[0][i] == Proceso_Comunicacion::kPending) r.push_back(c.Cola_Accion[0][i]);
-        return r;
-    }
-    // A relay register as the link stores it: high byte first.
-    void reg(const char* direccion, std::uint16_t valor) {
-        const int p = *NEVA200::Calcula_Posicion_AV(direccion);
+    // A relay register (or two for a 32-bit value) as the link stores it: high byte first.
+    void reg(int address, std::uint16_t valor) {
+        char name[8];
+        std::snprintf(name, sizeof name, "%04X", address);
+        const int p = *NEVA200::Calcula_Posicion_AV(name);
         app.ctx->images().Imagen_AV[p] = static_cast<std::uint8_t>(valor >> 8);
         app.ctx->images().Imagen_AV[p + 1] = static_cast<std::uint8_t>(valor & 0xFF);
     }
-    void reg32(std::uint16_t address, std::uint32_t valor) {
-        reg(QString("%1").arg(address, 4, 16, QChar('0')).toUpper().toLatin1().constData(), valor >> 16);
-        reg(QString("%1").arg(address + 1, 4, 16, QChar('0')).toUpper().toLatin1().constData(), valor & 0xFFFF);
-    }
     template <class Page>
-    Page* open(Pagina p) {
+    QPointer<Page> open(Pagina p) {
         EXPECT_TRUE(w->abrir_pagina(p));
         return dynamic_cast<Page*>(w->pagina(p));
     }
-    static neva::testing::FakeTimer& fake(Timer& t) { return static_cast<neva::testing::FakeTimer&>(t); }
-    static void process_deletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
-    // While communicating a page closes at its next tick, so that no poll is cut in half.
-    template <class Page>
-    void expect_closes_at_next_tick(QPointer<Page>& page) {
-        process_deletes();
-        ASSERT_TRUE(page);
-        fake(page->Timer1()).fire();
-        expect_closed(page);
-    }
+    static void tick(WatchPage* page) { static_cast<neva::testing::FakeTimer&>(page->Timer1()).fire(); }
+    // Closed: gone, and the main window usable again.
     template <class Page>
     void expect_closed(QPointer<Page>& page) {
-        process_deletes();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_FALSE(page);
         EXPECT_TRUE(w->habilitada());
     }
-    static std::vector<QString> texts(const std::vector<QLabel*>& labels) {
-        std::vector<QString> r;
+    // While communicating a page closes at its next tick, so that no poll is cut in half.
+    template <class Page>
+    void expect_closes_at_next_tick(QPointer<Page>& page) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        ASSERT_TRUE(page);
+        tick(page);
+        expect_closed(page);
+    }
+    // Offline a page's command only explains, sends nothing, and OK closes at once.
+    template <class Page>
+    void expect_offline_command(QPointer<Page>& page, QPushButton* command, const char* title) {
+        app.msgs->expect_message("Enabled only on Communication Mode", title, MsgButtons::Ok, MsgIcon::Information);
+        command->click();
+        app.msgs->verify();
+        EXPECT_TRUE(pending(*app.ctx, 0).empty());
+        page->Okey->click();
+        expect_closed(page);
+    }
+    static V texts(const std::vector<QLabel*>& labels) {
+        V r;
         for (auto* l : labels) r.push_back(l ? l->text() : QString("-"));
         return r;
     }
@@ -88,40 +83,47 @@ struct WatchPagesTest : OfflineProgram {
 
 }  // namespace
 
-TEST_F(WatchPagesTest, MeteringPagePollsRangesCurrentsAndClosesAtTheNextTick) {
-    st().En_Linea = true;
-    reg32(0x0209, 150000);  // hundredths of an ampere: 1500 A
-    reg32(0x020B, 1235);    // 12.35 A
-    reg32(0x020D, 25000);   // 250 A
-    reg32(0x020F, 0);
+TEST_F(WatchPagesTest, OfflinePagesShowWhatIsHeldAndOnlyExplainTheirCommands) {
+    // Maintenance: the counters the link holds, currents ranged.
+    for (auto [r, v] : {std::pair{0x0280, 6}, {0x0281, 11}, {0x0282, 2000}, {0x0284, 4}, {0x0285, 2}, {0x0286, 28}})
+        reg(r, v);
+    auto maintenance = open<AVPAGE2>(Pagina::AVPAGE2);
+    ASSERT_TRUE(maintenance);
+    EXPECT_EQ(texts(maintenance->LblMed), (V{"6", "4", "2", "28", "11.00", "2.00", "0.00"}));
+    EXPECT_EQ(texts(maintenance->LblUni), (V{"-", "-", "-", "-", "KA", "MA", "A"}));
+    EXPECT_FALSE(maintenance->Timer1().enabled());  // nothing to poll
+    expect_offline_command(maintenance, maintenance->cmdClear, "NEVA Clear Maintenance Data");
 
-    w->AV_page1->trigger();
-    QPointer<AVPAGE1> page = dynamic_cast<AVPAGE1*>(w->pagina(Pagina::AVPAGE1));
-    ASSERT_TRUE(page);
-    EXPECT_FALSE(w->habilitada());
-    // The first read is queued at load and once more by the tick run at once.
-    EXPECT_EQ(queued(1, 4), 2);
-    EXPECT_EQ(texts(page->LblMed), (std::vector<QString>{"1.50", "12.35", "250.0", "0.00"}));
-    EXPECT_EQ(texts(page->LblUni), (std::vector<QString>{"KA", "A", "A", "A"}));
+    // Events saved with the loaded file; a text without a comma is skipped, and a
+    // record that comes round to its first event again ends the list.
+    auto& guardados = st().Eventos_Guardados;
+    guardados[1] = event(12, " Remote Trip ");
+    guardados[2] = event(11, " Breaker Status: CLOSED ");
+    guardados[3] = "garbled";
+    guardados[4] = event(10, " Digital Input 1 Active ");
+    guardados[5] = event(12, " Remote Trip ");
+    guardados[6] = event(9, " Trip Relay OFF ");
+    auto events = open<AVPAGE4>(Pagina::AVPAGE4);
+    ASSERT_TRUE(events);
+    const auto filas = events->filas();
+    ASSERT_EQ(filas.size(), 3u);
+    EXPECT_EQ(filas[0], (AVPAGE4::Evento{"12", " Remote Trip", "05/03/03 10:20:30 AM"}));
+    EXPECT_EQ(filas[2].id, "10");
+    EXPECT_FALSE(events->Timer1().enabled());
+    expect_offline_command(events, events->Clear, "NEVA Clear Events");
 
-    // The next answer moves the values; every tick asks again.
-    reg32(0x0209, 250000000);  // 2.5 MA
-    reg32(0x020F, 99990);      // 999.9 A: a number that matches its unit
-    fake(page->Timer1()).fire();
-    EXPECT_EQ(queued(1, 4), 3);
-    EXPECT_EQ(texts(page->LblMed), (std::vector<QString>{"2.50", "12.35", "250.0", "999.9"}));
-    EXPECT_EQ(texts(page->LblUni), (std::vector<QString>{"MA", "A", "A", "A"}));
-
-    // OK while communicating waits for the tick, so no poll is cut in half.
-    page->Okey->click();
-    EXPECT_FALSE(w->habilitada());
-    expect_closes_at_next_tick(page);
+    // The clock: nothing available (the page's first text keeps its misspelling).
+    auto clock = open<DateTimeConfig>(Pagina::DateTimeConfig);
+    ASSERT_TRUE(clock);
+    EXPECT_EQ(clock->lblFecha->text(), "Not Availble");
+    tick(clock);
+    EXPECT_EQ(clock->lblFecha->text(), "Not Available");
+    expect_offline_command(clock, clock->Store, "NEVA Date and Time");
 }
 
 TEST_F(WatchPagesTest, PagesLoadedForAPrintOnlyShowAndPollingStopsOffline) {
     // A page loaded while printing queues nothing and leaves the main window alone.
-    st().En_Linea = true;
-    st().Imprimiendo = true;
+    st().En_Linea = st().Imprimiendo = true;
     AVPAGE5 print_page(*w);
     EXPECT_EQ(queued(1, 6), 0);
     EXPECT_FALSE(print_page.Timer1().enabled());
@@ -129,54 +131,33 @@ TEST_F(WatchPagesTest, PagesLoadedForAPrintOnlyShowAndPollingStopsOffline) {
     st().Imprimiendo = false;
 
     // The last trip page: cause and time stamp as decoded, currents ranged.
-    reg("0211", (40u << 7) | 3);          // phase timed overcurrent, 2003
-    reg("0212", 3 * 1024 + 5 * 32 + 10);  // 5 March, 10 h
-    reg("0213", 20 * 1024 + 300);         // 20 min 30 s
-    reg32(0x0214, 123456);                // 1234.56 A
-    QPointer<AVPAGE5> page = open<AVPAGE5>(Pagina::AVPAGE5);
+    reg(0x0211, (40u << 7) | 3);          // phase timed overcurrent, 2003
+    reg(0x0212, 3 * 1024 + 5 * 32 + 10);  // 5 March, 10 h
+    reg(0x0213, 20 * 1024 + 300);         // 20 min 30 s
+    reg(0x0215, 123456 & 0xFFFF);         // 0214..0215: 1234.56 A
+    reg(0x0214, 123456 >> 16);
+    auto page = open<AVPAGE5>(Pagina::AVPAGE5);
     ASSERT_TRUE(page);
     EXPECT_EQ(page->LblMed[0]->text(), " Phase Timed OverCurrent ");
     EXPECT_EQ(page->LblMed[1]->text(), "05/03/03 10:20:30 AM");
     EXPECT_EQ(page->LblUni[2]->text(), "KA");
-    fake(page->Timer1()).fire();
+    EXPECT_FALSE(w->habilitada());
+    tick(page);
     EXPECT_EQ(queued(1, 6), 1);
 
     // The link goes offline: the tick asks no more and stops the timer; the values stay.
     st().En_Linea = false;
-    fake(page->Timer1()).fire();
+    tick(page);
     EXPECT_EQ(queued(1, 6), 1);
     EXPECT_FALSE(page->Timer1().enabled());
     EXPECT_EQ(page->LblMed[2]->text(), "1.23");
-    // With no tick coming, OK closes at once.
-    page->Okey->click();
+    page->Okey->click();  // with no tick coming, OK closes at once
     expect_closed(page);
 }
 
-TEST_F(WatchPagesTest, MaintenancePageShowsCountersAndClearsOnlyWhenCommunicating) {
-    reg("0280", 6);
-    reg("0281", 11);  // thousands of amperes
-    reg("0282", 2000);
-    reg("0284", 4);
-    reg("0285", 2);
-    reg("0286", 28);
-
-    // Offline: what the link holds, no polling, Clear only explains, OK closes at once.
-    QPointer<AVPAGE2> page = open<AVPAGE2>(Pagina::AVPAGE2);
-    ASSERT_TRUE(page);
-    EXPECT_EQ(texts(page->LblMed), (std::vector<QString>{"6", "4", "2", "28", "11.00", "2.00", "0.00"}));
-    EXPECT_EQ(texts(page->LblUni), (std::vector<QString>{"-", "-", "-", "-", "KA", "MA", "A"}));
-    EXPECT_FALSE(page->Timer1().enabled());
-    app.msgs->expect_message("Enabled only on Communication Mode", "NEVA Clear Maintenance Data", MsgButtons::Ok,
-                             MsgIcon::Information);
-    page->cmdClear->click();
-    app.msgs->verify();
-    EXPECT_TRUE(channel0().empty());
-    page->Okey->click();
-    expect_closed(page);
-
-    // Communicating: the question; No sends nothing, Yes queues the clear command.
+TEST_F(WatchPagesTest, MaintenanceClearAsksAndClosingWaitsForTheTick) {
     st().En_Linea = true;
-    page = open<AVPAGE2>(Pagina::AVPAGE2);
+    auto page = open<AVPAGE2>(Pagina::AVPAGE2);
     ASSERT_TRUE(page);
     const char* question = "Are your sure that you want to clear Maintenance Data?";
     for (MsgAnswer a : {MsgAnswer::No, MsgAnswer::Yes}) {
@@ -184,12 +165,12 @@ TEST_F(WatchPagesTest, MaintenancePageShowsCountersAndClearsOnlyWhenCommunicatin
         page->cmdClear->click();
     }
     app.msgs->verify();
-    EXPECT_EQ(channel0(), std::vector<int>{12});
-    fake(page->Timer1()).fire();
+    EXPECT_EQ(pending(*app.ctx, 0), std::vector<int>{12});
+    tick(page);
     EXPECT_EQ(queued(1, 5), 1);
-
     // The close box is OK too: the page goes at the next tick.
     page->close();
+    EXPECT_FALSE(w->habilitada());
     expect_closes_at_next_tick(page);
 }
 
@@ -197,8 +178,7 @@ TEST_F(WatchPagesTest, EventListFollowsTheLinkAndIsRebuiltOnlyWhenItChanges) {
     st().En_Linea = true;
     // A record of 25 events, newest (25) first; the link holds the 20 newest.
     for (int k = 0; k < 20; ++k) neva().Valores[64 + k] = event(25 - k, " Trip Relay ON ");
-
-    QPointer<AVPAGE4> page = open<AVPAGE4>(Pagina::AVPAGE4);
+    auto page = open<AVPAGE4>(Pagina::AVPAGE4);
     ASSERT_TRUE(page);
     auto* lv = page->ListView1;
     auto numbers = [&] {
@@ -219,7 +199,7 @@ TEST_F(WatchPagesTest, EventListFollowsTheLinkAndIsRebuiltOnlyWhenItChanges) {
     const int builds = page->reconstrucciones();
     QTreeWidgetItem* first = lv->topLevelItem(0);
     lv->setCurrentItem(lv->topLevelItem(3));
-    for (int t = 0; t < 3; ++t) fake(page->Timer1()).fire();
+    for (int t = 0; t < 3; ++t) tick(page);
     EXPECT_EQ(queued(0, 30), 3);
     EXPECT_EQ(page->reconstrucciones(), builds);
     EXPECT_EQ(lv->topLevelItem(0), first);
@@ -228,12 +208,12 @@ TEST_F(WatchPagesTest, EventListFollowsTheLinkAndIsRebuiltOnlyWhenItChanges) {
     // A new event: the newest slot is read first, the others follow one by one. The
     // list follows each step and ends with 26 down to 7 in order.
     neva().Valores[64] = event(26, " Breaker Status: OPENED ");
-    fake(page->Timer1()).fire();
+    tick(page);
     EXPECT_EQ(page->reconstrucciones(), builds + 1);
     EXPECT_EQ(lv->topLevelItem(0)->text(1), " Breaker Status: OPENED");
     for (int k = 1; k < 20; ++k) neva().Valores[64 + k] = event(26 - k, " Trip Relay ON ");
-    fake(page->Timer1()).fire();
-    fake(page->Timer1()).fire();
+    tick(page);
+    tick(page);
     EXPECT_EQ(page->reconstrucciones(), builds + 2);
     EXPECT_EQ(numbers(), counting_down(26));
 
@@ -241,10 +221,10 @@ TEST_F(WatchPagesTest, EventListFollowsTheLinkAndIsRebuiltOnlyWhenItChanges) {
     // list; a first slot without a comma (nothing read) leaves the list as it is.
     neva().Valores[64] = event(3, " Events Clear ");
     neva().Valores[65] = event(2, " NO EVENT ");
-    fake(page->Timer1()).fire();
+    tick(page);
     EXPECT_EQ(numbers(), std::vector<int>{3});
     neva().Valores[64] = " No Trip ";
-    fake(page->Timer1()).fire();
+    tick(page);
     EXPECT_EQ(numbers(), std::vector<int>{3});
 
     // Clear asks, then queues the clear-events command; OK waits for the tick.
@@ -257,60 +237,20 @@ TEST_F(WatchPagesTest, EventListFollowsTheLinkAndIsRebuiltOnlyWhenItChanges) {
     expect_closes_at_next_tick(page);
 }
 
-TEST_F(WatchPagesTest, OfflineEventListShowsTheLoadedFilesEvents) {
-    // Events saved with the file; a text without a comma is skipped, and a record that
-    // comes round to its first event again ends the list.
-    auto& guardados = st().Eventos_Guardados;
-    guardados[1] = event(12, " Remote Trip ");
-    guardados[2] = event(11, " Breaker Status: CLOSED ");
-    guardados[3] = "garbled";
-    guardados[4] = event(10, " Digital Input 1 Active ");
-    guardados[5] = event(12, " Remote Trip ");
-    guardados[6] = event(9, " Trip Relay OFF ");
-    QPointer<AVPAGE4> page = open<AVPAGE4>(Pagina::AVPAGE4);
-    ASSERT_TRUE(page);
-    EXPECT_FALSE(page->Timer1().enabled());
-    const auto filas = page->filas();
-    ASSERT_EQ(filas.size(), 3u);
-    EXPECT_EQ(filas[0], (AVPAGE4::Evento{"12", " Remote Trip", "05/03/03 10:20:30 AM"}));
-    EXPECT_EQ(filas[2].id, "10");
-    app.msgs->expect_message("Enabled only on Communication Mode", "NEVA Clear Events", MsgButtons::Ok,
-                             MsgIcon::Information);
-    page->Clear->click();
-    app.msgs->verify();
-    EXPECT_TRUE(channel0().empty());
-    page->Okey->click();
-    expect_closed(page);
-}
-
 TEST_F(WatchPagesTest, DateAndTimePageReadsAndSetsTheRelayClock) {
-    // Offline: nothing available, STORE explains, OK closes at once.
-    QPointer<DateTimeConfig> page = open<DateTimeConfig>(Pagina::DateTimeConfig);
-    ASSERT_TRUE(page);
-    EXPECT_EQ(page->lblFecha->text(), "Not Availble");
-    fake(page->Timer1()).fire();
-    EXPECT_EQ(page->lblFecha->text(), "Not Available");
-    app.msgs->expect_message("Enabled only on Communication Mode", "NEVA Date and Time", MsgButtons::Ok,
-                             MsgIcon::Information);
-    page->Store->click();
-    app.msgs->verify();
-    EXPECT_TRUE(channel0().empty());
-    page->Okey->click();
-    expect_closed(page);
-
-    // Communicating: the clock is read at load and on every tick.
+    // The clock is read at load and on every tick.
     st().En_Linea = true;
-    reg("0200", 3);                       // 2003
-    reg("0201", 3 * 1024 + 5 * 32 + 14);  // 5 March, 14 h
-    reg("0202", 7 * 1024 + 95);           // 7 min 9.5 s
-    page = open<DateTimeConfig>(Pagina::DateTimeConfig);
+    reg(0x0200, 3);                       // 2003
+    reg(0x0201, 3 * 1024 + 5 * 32 + 14);  // 5 March, 14 h
+    reg(0x0202, 7 * 1024 + 95);           // 7 min 9.5 s
+    auto page = open<DateTimeConfig>(Pagina::DateTimeConfig);
     ASSERT_TRUE(page);
-    EXPECT_EQ(channel0(), std::vector<int>{91});
+    EXPECT_EQ(pending(*app.ctx, 0), std::vector<int>{91});
     page->Form_Activate();
     EXPECT_EQ(page->lblFecha->text(), "05/03/03");
     EXPECT_EQ(page->lblHora->text(), "02:07:09 PM");
-    reg("0202", 8 * 1024);
-    fake(page->Timer1()).fire();
+    reg(0x0202, 8 * 1024);
+    tick(page);
     EXPECT_EQ(page->lblHora->text(), "02:08:00 PM");
 
     // STORE: the question, then the clock write and the command that applies it.
@@ -323,9 +263,7 @@ TEST_F(WatchPagesTest, DateAndTimePageReadsAndSetsTheRelayClock) {
     }
     app.msgs->verify();
     EXPECT_EQ(neva().Reloj, (std::array<std::int16_t, 6>{0, 3, 0x0C, 0xAA, 0x51, 0x2C}));
-    EXPECT_EQ(channel0(), (std::vector<int>{91, 91, 93, 92}));
-
-    // OK waits for the next tick.
+    EXPECT_EQ(pending(*app.ctx, 0), (std::vector<int>{91, 91, 93, 92}));
     page->Okey->click();
     expect_closes_at_next_tick(page);
 }

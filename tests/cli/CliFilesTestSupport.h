@@ -10,8 +10,13 @@
 #include "files/Registro_Archivo.h"
 #include "image/RegisterImages.h"
 #include "testing/SetpointWords.h"
+#include "testing/TempDir.h"
 
 namespace neva::cli::testing {
+
+using neva::testing::put_word;
+using neva::testing::TempDir;
+using neva::testing::word;
 
 struct FileHeader {
     std::string programmer = "J. Tester";
@@ -20,28 +25,12 @@ struct FileHeader {
     std::string version = "1.03";
 };
 
-// A fresh directory under the system's temporary directory, removed with the object.
-class TempDir {
-public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string path(const std::string& name) const;
-
-private:
-    std::string dir_;
-};
-
 // Writes a setpoint file holding `setpoints`, saved on 6 December 2026 at 12:00:00.
 void write_setpoint_file(const std::string& path, const SetpointImage& setpoints, const FileHeader& header = {});
 // The record of a setpoint file; fails the test when it cannot be read.
 Registro_Archivo read_record(const std::string& path);
 // The factory setpoint file the build writes beside the program.
 SetpointImage factory_setpoints();
-
-using neva::testing::put_word;
-using neva::testing::word;
 // A copy of the file at `from` with registers changed, saved to `to`.
 void write_modified_copy(const std::string& from, const std::string& to,
                          std::initializer_list<std::pair<const char*, std::uint16_t>> changes);

@@ -1,9 +1,10 @@
-// show and diff on setpoint files written by the program's own save, the checks a
-// file must pass before it is sent, and the pieces the relay commands print with.
+// show and diff on setpoint files written by the program's own save, the bytes a
+// write compares, and the pieces the relay commands print with. The checks a file
+// must pass before it is sent are run on the binary (CliE2eTest) and per setpoint
+// in the register map's tests.
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 
 #include "CliArguments.h"
@@ -79,7 +80,7 @@ TEST(FileCommandsTest, DiffListsOnlyTheSetpointsThatDifferAndRefusesForeignFiles
     testing::write_setpoint_file(a, factory);
 
     // Files the program would refuse: nothing on standard output, the reason on error.
-    std::ofstream(b, std::ios::binary) << std::string(kRecordSize, 'x');
+    neva::testing::write_file(b, std::string(kRecordSize, 'x'));
     CommandRun r = run(run_show, {b});
     EXPECT_EQ(r.status, kExitFailure);
     EXPECT_TRUE(r.out.empty());
@@ -108,39 +109,14 @@ TEST(FileCommandsTest, DiffListsOnlyTheSetpointsThatDifferAndRefusesForeignFiles
                                 "SETPOINTS - System Setup\tBreaker Type:\tCircuit Breaker\tDisconnector",
                                 "SETPOINTS - Phase and Ground Protections\tPhase Timed O/C Delay:\t1.0 Sec\t2.5 Sec",
                             }));
-
-}
-
-TEST(FileCommandsTest, ChecksNameEverySetpointOutsideItsLimitsOrStep) {
-    const RegisterMap& map = shipped_register_map();
-    const SetpointImage factory = testing::factory_setpoints();
-    EXPECT_TRUE(check_setpoints(map, factory).empty());
-
-    SetpointImage bad = factory;
-    testing::put_word(bad, "0102", 3);    // phase CT below 5
-    testing::put_word(bad, "0187", 15);   // instantaneous delay between steps of 10
-    testing::put_word(bad, "0182", 13);   // a 14th curve that does not exist
-    testing::put_word(bad, "0195", 100);  // on the grid: fine
-    const auto problems = check_setpoints(map, bad);
-    ASSERT_EQ(problems.size(), 3u);
-    EXPECT_EQ(setpoint_name(*problems[0].entry, problems[0].caption),
-              "SETPOINTS - System Setup / Phase CT Rating Primary: (0102)");
-    EXPECT_EQ(problems[0].reason, "outside 5..5000");
-    EXPECT_EQ(problems[1].entry->label, "Phase Timed O/C Curve:");
-    EXPECT_EQ(problems[2].entry->label, "Phase Inst. O/C Delay:");
-    EXPECT_NE(problems[2].reason.find("step 10"), std::string::npos) << problems[2].reason;
 }
 
 TEST(FileCommandsTest, OnlyTheBytesAWriteSendsAreCompared) {
     const SetpointImage sent = testing::factory_setpoints();
     SetpointImage held = sent;
-    held[54] ^= 0xFF;  // register 011B is never sent
-    held[55] ^= 0xFF;
-    held[150] ^= 0xFF;  // beyond both blocks
+    for (int i : {54, 55, 150}) held[i] ^= 0xFF;  // register 011B is never sent; 150 lies beyond both blocks
     EXPECT_TRUE(sent_bytes_equal(sent, held));
-    held[10] ^= 0x01;
-    held[56] ^= 0x01;
-    held[99] ^= 0x80;
+    for (int i : {10, 56, 99}) held[i] ^= 0x01;
     EXPECT_EQ(differing_sent_positions(sent, held), (std::vector<int>{10, 56, 99}));
 }
 

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -87,23 +86,12 @@ struct TestRelay {
 // Function code and register of a frame, to compare request sequences readably.
 inline std::pair<int, int> fr(const Bytes& f) { return {f[1], f[2] * 256 + f[3]}; }
 
-// Scripted boxes that can run something while a box is open, as a modal box's own
-// event loop would (timer ticks, port events).
-struct BoxMessages : testing::ScriptedMessages {
-    std::function<void()> during_box;
-    MsgAnswer message_box(const std::string& text, MsgButtons buttons, MsgIcon icon,
-                          const std::string& title) override {
-        if (during_box) during_box();
-        return testing::ScriptedMessages::message_box(text, buttons, icon, title);
-    }
-};
-
 struct Rig {
     SharedState state;
     RegisterImages images;
     testing::FakePort port;
     testing::FakeTimerFactory timers;
-    BoxMessages messages;
+    testing::ScriptedMessages messages;  // while_shown: a modal box's own event loop
     testing::FakeClock clock;
     LinkController link{state, images, port, timers, messages, clock};
     TestRelay relay;

@@ -1,9 +1,70 @@
 #include <gtest/gtest.h>
 
+#include "editors/BitFieldSelector.h"
+#include "editors/EditorFactory.h"
+#include "regmap/PropertyStore.h"
 #include "regmap/RegisterMap.h"
+#include "regmap/SetpointView.h"
+#include "testing/SetpointWords.h"
 
 namespace neva {
 namespace {
+
+TEST(PropertyStore, KeysIgnoreCaseKeepOneValueAndMissingOnesReadAsTheDefault) {
+    PropertyStore s;
+    s.set("Datalen", "1");
+    EXPECT_EQ(s.read_long("DATALEN", 0), 1);
+
+    s.set("DataLen", "0");  // another spelling replaces, it does not add
+    ASSERT_EQ(s.size(), 1u);
+    EXPECT_EQ(s.items()[0].key, "DataLen");
+    EXPECT_EQ(s.read_long("datalen", 1), 0);
+
+    // Missing or unreadable keys read as the default; an empty unit is a value.
+    EXPECT_EQ(s.read_fixed("Paso_A", 25), 25);
+    s.set("Min", "abc");
+    s.set("Medida", "");
+    EXPECT_EQ(s.read_long("Min", 3), 3);
+    EXPECT_EQ(s.read_text("Medida", "0"), "");
+}
+
+TEST(PropertyStore, ParsesDecimalTextsExactly) {
+    EXPECT_EQ(PropertyStore::parse_fixed("-2.5"), -25000);
+    EXPECT_EQ(PropertyStore::parse_fixed("0.00005"), 1);  // beyond four decimals: half away from zero
+    EXPECT_FALSE(PropertyStore::parse_fixed("").has_value());
+    EXPECT_FALSE(PropertyStore::parse_fixed("1.2.3").has_value());
+    EXPECT_FALSE(PropertyStore::parse_integer("12a").has_value());
+    EXPECT_FALSE(PropertyStore::parse_number("1e3").has_value());
+    EXPECT_EQ(PropertyStore::fixed_text(-25000), "-2.5");
+}
+
+// The map holds each editor's properties exactly as the editor itself would store
+// them: nothing equal to a default, every key in the editor's own spelling, and no
+// property the editor would ignore (a High it does not honour writes the wrong byte).
+TEST(PropertyStore, ShippedMapHoldsWhatEachEditorWouldStore) {
+    const RegisterMap& map = shipped_register_map();
+    ASSERT_FALSE(map.entries().empty());
+    RegisterImages img;
+    CalcHandover calc;
+    for (const auto& entry : map.entries()) {
+        PropertyStore saved;
+        if (entry.kind == ControlKind::Bits) {
+            BitFieldSelector(entry.properties, img).save(saved);
+        } else if (is_numeric_editor(entry.kind)) {
+            make_numeric_editor(entry.kind, entry.properties, img, calc)->save(saved);
+        } else {
+            continue;
+        }
+        ASSERT_EQ(saved.size(), entry.properties.size()) << entry.name();
+        for (const auto& p : entry.properties.items()) {
+            auto it = std::find_if(saved.items().begin(), saved.items().end(),
+                                   [&](const PropertyStore::Property& s) { return s.key == p.key; });
+            ASSERT_NE(it, saved.items().end()) << entry.name() << " key " << p.key;
+            EXPECT_EQ(it->value, p.value) << entry.name() << " key " << p.key;
+        }
+    }
+}
+
 
 std::string joined(const std::vector<std::string>& v) {
     std::string s;
@@ -50,15 +111,6 @@ std::string load_error(const std::string& text) {
     auto map = RegisterMap::load(text, &errors);
     EXPECT_FALSE(map.has_value()) << text;
     return joined(errors);
-}
-
-TEST(RegisterMap, AcceptsAGoodEntry) {
-    std::vector<std::string> errors;
-    const auto map = RegisterMap::load(
-        map_with("Kind=B\nDireccion=0107\nDataLen=0\nHigh=1\nMin=1\nMax=255\nSmallChange=1\nPaso=0.1\n"), &errors);
-    ASSERT_TRUE(map.has_value()) << joined(errors);
-    EXPECT_EQ(map->entries().size(), 1u);
-    EXPECT_EQ(map->entries()[0].line, 5);
 }
 
 TEST(RegisterMap, RefusesInconsistentEntriesNamingThem) {
@@ -124,6 +176,68 @@ TEST(RegisterMap, KeepsValuesVerbatimAndAcceptsWindowsLineEnds) {
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(e->properties.read_text("Nombre2", ""), "IEC  A Normal Inv");
     EXPECT_EQ(map->page("SETPAGE6")->caption, "SETPOINTS - Phase and Ground Protections");
+}
+
+
+using testing::put_word;
+
+const RegisterMapEntry& entry(std::string_view page, std::string_view control, int index = -1) {
+    const auto* e = shipped_register_map().find(page, control, index);
+    EXPECT_NE(e, nullptr) << page << " " << control << "(" << index << ")";
+    return *e;
+}
+
+TEST(SetpointView, ShowsEachSetpointAsItsPageDoes) {
+    SetpointImage img{};
+    put_word(img, "0184", 250);
+    put_word(img, "018A", 5);
+    put_word(img, "0186", 150);
+    put_word(img, "0183", 15);
+    put_word(img, "0182", 0xFFFA);       // curve in bits 0..3 = 10; the other bits belong to nobody here
+    put_word(img, "0180", 0x0009);       // trip and aux. 3
+    put_word(img, "0101", 0x0440);       // bit 10 (out of service) and bits 5,6 = 2 (zero sequence)
+    put_word(img, "010B", 150);
+
+    EXPECT_EQ(view_setpoint(entry("SETPAGE6", "Word_TresR1", 0), img).display, "2.5 Sec");
+    EXPECT_EQ(view_setpoint(entry("SETPAGE6", "Word_TresR1", 1), img).display, "0.05 Sec");
+    EXPECT_EQ(view_setpoint(entry("SETPAGE6", "Word_DosR1", 0), img).display, "150 %CT");
+    EXPECT_EQ(view_setpoint(entry("SETPAGE6", "Byte_UnR1", 1), img).display, "1.5 ");  // no unit, one blank
+
+    EXPECT_EQ(view_setpoint(entry("SETPAGE6", "Page6C", 0), img).display, "IEC  A Normal Inv");
+    const auto relays = view_setpoint(entry("SETPAGE6", "ChkPhTim", 0), img);
+    EXPECT_EQ(relays.display, "[x] Trip [ ] Aux. 1 [ ] Aux. 2 [x] Aux. 3");
+    EXPECT_EQ(relays.raw, 9);
+
+    EXPECT_EQ(view_setpoint(entry("SETPAGE2", "Combo1"), img).display, "Zero Sequence");
+    EXPECT_EQ(view_setpoint(entry("SETPAGE2", "Page1C", 4), img).display, "Yes");
+    EXPECT_EQ(view_setpoint(entry("SETPAGE2", "PhaseCT", 0), img).display, "0 A");  // zero image shows 0
+
+    // A curve value with no name shows nothing rather than a wrong name.
+    put_word(img, "0182", 14);
+    const auto unknown = view_setpoint(entry("SETPAGE6", "Page6C", 0), img);
+    EXPECT_EQ(unknown.display, "");
+    EXPECT_EQ(unknown.raw, 14);
+}
+
+TEST(SetpointView, ChecksLimitsStepGridAndListedChoices) {
+    const auto& delay = entry("SETPAGE6", "Word_TresR1", 0);
+    EXPECT_FALSE(check_setpoint(delay, 99).has_value());
+    EXPECT_FALSE(check_setpoint(delay, 60000).has_value());
+    EXPECT_EQ(check_setpoint(delay, 555), "not a multiple of its step 10");
+    EXPECT_EQ(check_setpoint(delay, 1050), "not a multiple of its step 100");
+    EXPECT_EQ(check_setpoint(delay, 4), "outside 5..60000");
+
+    // One range: the grid of SmallChange, as the numeric entry dialog checks it.
+    const auto& ct = entry("SETPAGE2", "PhaseCT", 0);
+    EXPECT_FALSE(check_setpoint(ct, 5000).has_value());
+    EXPECT_EQ(check_setpoint(ct, 7), "not a multiple of its step 5");
+    EXPECT_EQ(check_setpoint(ct, 70000), "does not fit its field");
+
+    const auto& curve = entry("SETPAGE6", "Page6C", 1);
+    EXPECT_FALSE(check_setpoint(curve, 12).has_value());
+    EXPECT_EQ(check_setpoint(curve, 13), "not a listed choice");
+    EXPECT_EQ(check_setpoint(entry("SETPAGE2", "Combo1"), 0), "not a listed choice");
+    EXPECT_FALSE(check_setpoint(entry("SETPAGE2", "chkDiscrep", 0), 15).has_value());
 }
 
 }  // namespace
