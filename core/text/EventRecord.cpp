@@ -1,11 +1,11 @@
-#include "EventRecord.h"
+#include "text/EventRecord.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
-namespace neva::cli {
+namespace neva {
 
 namespace {
 
@@ -62,4 +62,4 @@ std::string iso_from_event_time(const std::string& date_time) {
     return buf;
 }
 
-}  // namespace neva::cli
+}  // namespace neva
