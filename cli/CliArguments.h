@@ -11,7 +11,7 @@
 
 namespace neva::cli {
 
-enum class Command { None, Show, Diff, Read, Write, Events, Metering };
+enum class Command { None, Show, Diff, Read, Write, Events, Metering, Report, History };
 
 // Exit statuses of every command.
 inline constexpr int kExitOk = 0;
@@ -41,6 +41,8 @@ struct CliOptions {
     std::string output;  // read -o FILE
     // Header texts written into the file by read.
     std::optional<std::string> programmer, relay_name, observations;
+    // report and history export: "pdf", "html" or "csv" (empty: from -o's extension).
+    std::string format;
 };
 
 struct ParseResult {

@@ -29,6 +29,7 @@ struct SetpointSource {
     int baud = 0;       // 0: not known
     int address = 0;    // 0: not a relay
     std::string read_time;  // ISO 8601 local time of the read
+    std::string user;       // a snapshot: the computer user who took it
 
     SetpointImage setpoints{};
 

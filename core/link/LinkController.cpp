@@ -1,5 +1,7 @@
 #include "link/LinkController.h"
 
+#include <vector>
+
 namespace neva {
 
 namespace {
@@ -182,7 +184,25 @@ void LinkController::Tiempo_Agotado() {
     if (!active) timer_comunicacion_->set_enabled(false);
 }
 
+int LinkController::watch_exchanges(ExchangeObserver observer) {
+    observers_[next_observer_] = std::move(observer);
+    return next_observer_++;
+}
+
+void LinkController::unwatch_exchanges(int id) { observers_.erase(id); }
+
+void LinkController::notify_exchange(int accion, bool ok) {
+    std::vector<int> ids;
+    for (const auto& [id, observer] : observers_) ids.push_back(id);
+    for (int id : ids)
+        if (auto it = observers_.find(id); it != observers_.end()) {
+            const ExchangeObserver observer = it->second;  // it may remove itself
+            observer(accion, ok);
+        }
+}
+
 void LinkController::NEVA_ComunicacionFinalizada(bool ok) {
+    notify_exchange(neva_->Accion, ok);
     if (state_.Enviando_Archivo && ok) {
         state_.Enviando_Archivo = false;
         return;

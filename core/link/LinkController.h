@@ -6,6 +6,7 @@
 // tool and the tests own one too. No Qt here.
 
 #include <functional>
+#include <map>
 #include <memory>
 
 #include "image/RegisterImages.h"
@@ -90,6 +91,14 @@ public:
     std::function<void()> on_disconnect;
     std::function<void()> on_ready_events;
 
+    // Observers of every finished exchange, with its action and outcome, once the
+    // answer has been stored and before the next request goes out: the settings
+    // history and the windows that wait for a read of the relay listen here. An
+    // observer may remove itself while it runs.
+    using ExchangeObserver = std::function<void(int accion, bool ok)>;
+    int watch_exchanges(ExchangeObserver observer);
+    void unwatch_exchanges(int id);
+
 private:
     SharedState& state_;
     RegisterImages& images_;
@@ -104,6 +113,9 @@ private:
     // True while an answer is parsed or a time-out handled: a tick arriving meanwhile
     // (a message box runs its own event loop) must not give up the request in hand.
     bool handling_ = false;
+    std::map<int, ExchangeObserver> observers_;
+    int next_observer_ = 1;
+    void notify_exchange(int accion, bool ok);
     // Slot of channel 0 whose answer completes a print of the event record, or -1.
     int print_slot_ = -1;
     // A print of the event record that can no longer complete is given up: the pages

@@ -1,5 +1,8 @@
 #include "text/EventRecord.h"
 
+#include "text/Csv.h"
+#include "text/JsonWriter.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -60,6 +63,39 @@ std::string iso_from_event_time(const std::string& date_time) {
     char buf[40];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d", y, mo, d, h, mi, s);
     return buf;
+}
+
+void write_events_json(std::ostream& out, int newest, const std::vector<EventRow>& rows) {
+    JsonWriter j(out);
+    j.begin_object();
+    j.key("newest");
+    j.value(newest);
+    j.key("events");
+    j.begin_array();
+    for (const auto& r : rows) {
+        j.begin_object();
+        j.key("number");
+        j.value(r.number);
+        j.key("description");
+        j.value(r.description);
+        j.key("date_time");
+        j.value(r.date_time);
+        j.key("timestamp");
+        const std::string iso = iso_from_event_time(r.date_time);
+        if (iso.empty()) j.null();
+        else j.value(iso);
+        j.end_object();
+    }
+    j.end_array();
+    j.end_object();
+    j.finish();
+}
+
+std::string events_csv(const std::vector<EventRow>& rows) {
+    std::string out = csv_line({"Number", "Event", "Date and Time", "Timestamp"});
+    for (const auto& r : rows)
+        out += csv_line({std::to_string(r.number), r.description, r.date_time, iso_from_event_time(r.date_time)});
+    return out;
 }
 
 }  // namespace neva

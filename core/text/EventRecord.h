@@ -2,6 +2,7 @@
 // The relay's event record as the event page lists it, from the texts the link
 // decodes (" 25, Phase Timed OverCurrent ,2003-03-05 10:20:30 AM"), without Qt.
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -22,5 +23,12 @@ std::vector<EventRow> event_rows(const std::vector<std::string>& texts);
 // "2003-03-05T22:20:30" from "2003-03-05 10:20:30 PM"; "" when the text is not a
 // whole date and time.
 std::string iso_from_event_time(const std::string& date_time);
+
+// The event record as JSON: {"newest", "events": [{"number", "description",
+// "date_time", "timestamp": ISO 8601 or null}]}, the same for `neva-cli events
+// --json` and the export of the event page.
+void write_events_json(std::ostream& out, int newest, const std::vector<EventRow>& rows);
+// The same as CSV lines (header "Number,Event,Date and Time,Timestamp"), CR LF ended.
+std::string events_csv(const std::vector<EventRow>& rows);
 
 }  // namespace neva
