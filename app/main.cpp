@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QStringList>
 
+#include "HistoryDatabase.h"
 #include "services/QtMessageService.h"
 #include "startup/Arranque.h"
 #include "ui/AppContext.h"
@@ -27,6 +28,9 @@ int main(int argc, char** argv) {
     for (int i = 1; i < qargs.size(); ++i) args.push_back(qargs[i].toStdString());
 
     auto ctx = neva::AppContext::with_qt_platform();
+    // Every read of the relay's setpoints and every verified write goes into the
+    // settings history in the user's data folder.
+    ctx->start_history(neva::records::HistoryDatabase::default_path());
     auto principal = neva::Inicio::Main(*ctx, neva::Arranque::unir_argumentos(args));
     if (auto* mensajes = dynamic_cast<neva::QtMessageService*>(&ctx->messages())) mensajes->set_parent(principal.get());
     principal->terminar = [] { QCoreApplication::quit(); };

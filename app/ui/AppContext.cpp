@@ -3,6 +3,8 @@
 #include "adapters/QtClock.h"
 #include "adapters/QtSerialPort.h"
 #include "adapters/QtTimerFactory.h"
+#include "HistoryRecording.h"
+#include "SettingsReport.h"
 #include "services/QtMessageService.h"
 #include "startup/Arranque.h"
 
@@ -16,7 +18,9 @@ AppContext::AppContext(std::unique_ptr<SerialPort> port, std::unique_ptr<TimerFa
 }
 
 AppContext::~AppContext() {
-    // The link's timers and port events must be gone before the port and the factory.
+    // The history listens to the link; the link's timers and port events must be
+    // gone before the port and the factory.
+    history_.reset();
     link_.reset();
 }
 
@@ -26,6 +30,17 @@ std::unique_ptr<AppContext> AppContext::with_qt_platform() {
 }
 
 std::string AppContext::ruta_archivo_defecto() const { return Arranque::ruta_archivo_defecto(state_.Ruta_Programa); }
+
+void AppContext::start_history(const std::string& database_path) {
+    history_ = std::make_unique<records::HistoryRecording>(*link_, state_, images_, *clock_, records::program_name(),
+                                                           [this] { return port_name(); }, database_path);
+}
+
+std::string AppContext::port_name() const {
+    const std::string com = "COM " + std::to_string(state_.Puerto_Com);
+    const QString device = QtSerialPort::device_name(state_.Puerto_Com);
+    return device.isEmpty() ? com : com + " (" + device.toStdString() + ")";
+}
 
 EventTextSource AppContext::textos_de_eventos() {
     return [this](int posicion) { return link_->NEVA().DatosDeVariables(posicion).text(); };

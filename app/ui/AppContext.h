@@ -5,6 +5,7 @@
 // from platform objects handed in, so that tests can pass fakes (FakePort,
 // FakeTimerFactory, ScriptedMessages, FakeClock) and the program the Qt adapters.
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -18,6 +19,10 @@
 #include "startup/SharedState.h"
 
 namespace neva {
+
+namespace records {
+class HistoryRecording;
+}
 
 class AppContext {
 public:
@@ -45,6 +50,14 @@ public:
     // The event texts a save writes: the link's decoded values by position.
     EventTextSource textos_de_eventos();
 
+    // The settings history (as-found and as-left snapshots of the relay's setpoint
+    // blocks) in the user's data folder. The program's main starts it; a test starts
+    // it only with its data folder pointed elsewhere. Null until started.
+    void start_history(const std::string& database_path);
+    records::HistoryRecording* history() { return history_.get(); }
+    // "COM 1 (/dev/ttyUSB0)": the line as reports and the history name it.
+    std::string port_name() const;
+
 private:
     SharedState state_;
     RegisterImages images_;
@@ -54,6 +67,7 @@ private:
     std::unique_ptr<Clock> clock_;
     std::unique_ptr<Manejo_de_Archivos> archivos_;
     std::unique_ptr<LinkController> link_;
+    std::unique_ptr<records::HistoryRecording> history_;
 };
 
 }  // namespace neva

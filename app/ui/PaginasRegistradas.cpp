@@ -6,6 +6,7 @@
 #include "ui/AVPAGE5.h"
 #include "ui/DateTimeConfig.h"
 #include "ui/Principal.h"
+#include "ui/RecordsMenus.h"
 #include "ui/SetpointPages.h"
 
 namespace neva {
@@ -25,6 +26,8 @@ void PaginasRegistradas::registrar(Principal& principal) {
                                                  [](QWidget* w) { static_cast<AVPAGE4*>(w)->Actualiza_Valores(); }});
     principal.registrar_pagina(Pagina::DateTimeConfig,
                                {[](Principal& p) -> QWidget* { return new DateTimeConfig(p); }, {}});
+    // File > Export Report..., Compare Settings..., Settings History...
+    if (!RecordsMenus::of(principal)) new RecordsMenus(principal);
 }
 
 }  // namespace neva
