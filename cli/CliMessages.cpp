@@ -10,7 +10,13 @@ MsgAnswer CliMessages::message_box(const std::string& text, MsgButtons buttons, 
     if (suppressed_.empty() || text.rfind(suppressed_, 0) != 0) {
         err_ << "neva-cli: ";
         if (!title.empty()) err_ << title << ": ";
-        err_ << text << '\n';
+        // A box's further lines (the cause, what the relay holds) are indented
+        // under its first.
+        for (char c : text) {
+            err_ << c;
+            if (c == '\n') err_ << "  ";
+        }
+        err_ << '\n';
         err_.flush();
     }
     switch (buttons) {

@@ -15,18 +15,9 @@ namespace neva::cli {
 
 namespace {
 
-constexpr int kLeerBloque1 = 61, kLeerBloque2 = 62;
-constexpr int kEscribirBloque1 = 27, kEscribirBloque2 = 28;
-
 void copy_block(const SetpointImage& from, SetpointImage& to, int block) {
     const BlockBounds b = block_bounds(block);
     std::copy(from.begin() + b.first, from.begin() + b.last + 1, to.begin() + b.first);
-}
-
-std::string register_of_position(int pos) {
-    // Block 1 starts at 0x0100 at position 0, block 2 at 0x0180 at position 56.
-    const int reg = pos < 56 ? 0x0100 + pos / 2 : 0x0180 + (pos - 56) / 2;
-    return Texto_Hex(reg, 4);
 }
 
 }  // namespace
@@ -80,43 +71,21 @@ int run_write(const CliOptions& options, std::ostream&, std::ostream& err) {
     RegisterImages& images = session.images();
     const std::size_t changed = diff_setpoints(*map, images.Imagen_Setpoints, wanted).size();
 
-    // The writes send the edit image's blocks, as a page's STORE does.
+    // Both blocks go out as one group, as the program's Send does: block 1 written,
+    // confirmed and read back, then block 2. The first block that does not end read
+    // back identical ends the group, and the link says block by block what the relay
+    // now holds.
     copy_block(wanted, images.Imagen_Edicion, 1);
     copy_block(wanted, images.Imagen_Edicion, 2);
-    // A refused write answer makes the link put the relay's old block back into the
-    // edit image, and the engine repeats the write at once from there: put the
-    // file's block back first, so the repeat sends the file again and not the
-    // relay's old values.
-    session.before_completion = [&](int accion, bool ok) {
-        if (ok) return;
-        if (accion == kEscribirBloque1) copy_block(wanted, images.Imagen_Edicion, 1);
-        if (accion == kEscribirBloque2) copy_block(wanted, images.Imagen_Edicion, 2);
-    };
-    // One request at a time, so that the read-back of a block always follows its
-    // confirmed write, even when a write had to be repeated.
-    for (int accion : {kEscribirBloque1, kEscribirBloque2, kLeerBloque1, kLeerBloque2})
-        if (!session.run_action(accion)) return kExitFailure;
-    session.before_completion = nullptr;
-
+    const bool up = session.send_setpoints({1, 2});
+    const SetpointWrites& writes = session.neva().writes();
+    const bool verified = up && writes.block(1).outcome == BlockOutcome::Verified &&
+                          writes.block(2).outcome == BlockOutcome::Verified;
     // The read-backs stored what the relay holds in the stored image.
     const SetpointImage held = images.Imagen_Setpoints;
     session.disconnect();
-    const std::vector<int> bad = differing_sent_positions(wanted, held);
-    if (!bad.empty()) {
-        err << "neva-cli: the relay (" << session.describe_line() << ") does not hold what was sent from " << path
-            << ":\n";
-        const auto diffs = diff_setpoints(*map, wanted, held);
-        for (const auto& d : diffs)
-            err << "  " << setpoint_name(*d.entry, d.caption) << ": sent " << d.a.display << " (" << d.a.raw
-                << "), relay holds " << d.b.display << " (" << d.b.raw << ")\n";
-        if (diffs.empty()) {
-            std::string regs;
-            for (int pos : bad) {
-                const std::string r = register_of_position(pos);
-                if (regs.find(r) == std::string::npos) regs += (regs.empty() ? "" : ", ") + r;
-            }
-            err << "  registers " << regs << '\n';
-        }
+    if (!verified || !differing_sent_positions(wanted, held).empty()) {
+        err << "neva-cli: writing " << path << " to the relay (" << session.describe_line() << ") failed\n";
         return kExitFailure;
     }
     err << "neva-cli: the relay (" << session.describe_line() << ") now holds the setpoints of " << path << " ("

@@ -58,7 +58,6 @@ void RelaySession::on_completion(bool ok) {
     // ending. A confirmation that passed the response test is a success.
     const bool confirmation = (last_action_ >= 31 && last_action_ <= 50) || last_action_ == 92 || last_action_ == 93;
     if (!ok && confirmation && link_->NEVA().Respuesta_Valida()) ok = true;
-    if (before_completion) before_completion(last_action_, ok);
     if (link_completion_) link_completion_(ok);
     if (state_.En_Linea) was_online_ = true;
     if (loop_ && finished()) loop_->quit();
@@ -111,12 +110,9 @@ bool RelaySession::connect() {
     return wait_until_idle("reading the relay");
 }
 
-bool RelaySession::run_action(int accion) {
-    if (!state_.En_Linea || state_.Error_Comunicacion) return false;
-    link_->Encolar_Proceso(0, accion);
-    // The cyclic status read is usually in flight; the queued request follows it.
-    link_->Despachar_Proceso();
-    return wait_until_idle("waiting for the relay");
+bool RelaySession::send_setpoints(const std::vector<int>& blocks) {
+    if (!link_->send_setpoints(blocks)) return false;
+    return wait_until_idle("writing the setpoints");
 }
 
 bool RelaySession::idle() const {
@@ -151,8 +147,14 @@ bool RelaySession::wait_until_idle(const std::string& what) {
 
 void RelaySession::report_failure(const std::string& what) {
     const std::vector<std::uint8_t>& answer = link_->NEVA().Respuesta();
-    if (lost_ && was_online_) {
+    const LinkFault& cause = link_->failure();
+    if (lost_ && was_online_ && cause.kind != LinkFaultKind::NoAnswer && cause.kind != LinkFaultKind::None) {
+        err_ << "neva-cli: communication with the relay (" << describe_line() << ") failed while " << what << ": "
+             << describe(cause) << '\n';
+    } else if (lost_ && was_online_) {
         err_ << "neva-cli: the relay (" << describe_line() << ") stopped answering while " << what << '\n';
+    } else if (lost_ && cause.kind != LinkFaultKind::NoAnswer && cause.kind != LinkFaultKind::None) {
+        err_ << "neva-cli: no valid answer from the relay (" << describe_line() << "): " << describe(cause) << '\n';
     } else if (lost_) {
         err_ << "neva-cli: no answer from the relay (" << describe_line()
              << "); check the port, the speed, the address and the cable\n";
@@ -174,7 +176,6 @@ void RelaySession::report_failure(const std::string& what) {
 
 void RelaySession::disconnect() {
     if (!link_) return;
-    before_completion = nullptr;
     if (port_.is_open()) {
         link_->Desconectar();
         port_.close();

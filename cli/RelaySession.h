@@ -38,9 +38,11 @@ public:
     // identified and every one of those requests has been answered. On failure the
     // reason has been written to the error stream.
     bool connect();
-    // Queues one action on channel 0 and waits until it has been answered (requests
-    // the link queues by itself while answering it included).
-    bool run_action(int accion);
+    // Sends the edit image's setpoint blocks as one group (each written, confirmed
+    // and read back before the next) and waits until the group has ended. True when
+    // the link is still up; what each block came to is in neva().writes(), and a
+    // group that did not end verified has said what the relay holds.
+    bool send_setpoints(const std::vector<int>& blocks);
     // Leaves the line as OFF does and closes the port.
     void disconnect();
 
@@ -56,10 +58,6 @@ public:
     // The settings history of this run: as-found snapshots of the relay's reads,
     // as-left snapshots of verified writes. A failure is a warning on the error stream.
     records::HistoryRecording& history() { return *history_; }
-
-    // Runs just before the link's completion handling of an answer (which may at
-    // once send the next or a repeated request), with the action and its outcome.
-    std::function<void(int accion, bool ok)> before_completion;
 
 private:
     bool wait_until_idle(const std::string& what);

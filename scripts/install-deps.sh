@@ -9,6 +9,7 @@ PACKAGES=(
   qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
   libmodbus-dev
   xvfb xauth x11-utils imagemagick socat
+  locales
 )
 
 missing=()
@@ -18,10 +19,24 @@ for p in "${PACKAGES[@]}"; do
   fi
 done
 
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
 if ((${#missing[@]})); then
-  SUDO=""
-  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
   echo "Installing: ${missing[*]}"
   $SUDO env DEBIAN_FRONTEND=noninteractive apt-get update -qq
   $SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}"
+fi
+
+# The tests read and write relay numbers under a comma-decimal locale, which the
+# program must not follow: generate es_ES.UTF-8 once (kept in /etc/locale.gen so
+# that a later locale-gen keeps it too).
+if ! locale -a 2>/dev/null | grep -qix 'es_ES\.utf-\?8'; then
+  echo "Generating the es_ES.UTF-8 locale"
+  if grep -q '^# *es_ES.UTF-8 UTF-8' /etc/locale.gen; then
+    $SUDO sed -i 's/^# *\(es_ES.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  elif ! grep -q '^es_ES.UTF-8 UTF-8' /etc/locale.gen; then
+    echo 'es_ES.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen >/dev/null
+  fi
+  $SUDO locale-gen
 fi

@@ -43,6 +43,9 @@ std::string AppContext::port_name() const {
 }
 
 EventTextSource AppContext::textos_de_eventos() {
+    // Offline after a load the images are that file's: so are its events. The link
+    // still holds the record of whatever relay was last connected.
+    if (!state_.En_Linea && !state_.images_from_relay) return {};
     return [this](int posicion) { return link_->NEVA().DatosDeVariables(posicion).text(); };
 }
 

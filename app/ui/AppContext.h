@@ -47,7 +47,8 @@ public:
 
     // Ruta_Programa + separator + "Default.NEVA2".
     std::string ruta_archivo_defecto() const;
-    // The event texts a save writes: the link's decoded values by position.
+    // The event texts a save writes: the link's decoded values by position while
+    // the images hold the relay's data; none (the loaded file's stay) otherwise.
     EventTextSource textos_de_eventos();
 
     // The settings history (as-found and as-left snapshots of the relay's setpoint

@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -19,6 +20,7 @@
 #include "connection/Propiedades.h"
 #include "controls/UserControl1.h"
 #include "image/Manejo_de_Datos.h"
+#include "link/Valor.h"
 #include "services/LauncherMarker.h"
 #include "ui/ToolBarIcons.h"
 #include "ui/frmAbout.h"
@@ -50,7 +52,8 @@ std::optional<double> valor_inicial(const std::string& texto) {
         }
     }
     if (!digitos) return std::nullopt;
-    return std::strtod(num.c_str(), nullptr);
+    // Not strtod: under the user's locale it may stop at the ".".
+    return Valor(num).number();
 }
 
 }  // namespace
@@ -194,7 +197,7 @@ void Principal::crear_barra() {
         botones[i]->setObjectName(QStringLiteral("Button%1").arg(i + 1));
     }
     connect(botones[0], &QAction::triggered, this, [this] { cargar_archivo(); });
-    connect(botones[1], &QAction::triggered, this, [this] { guardar_como(); });
+    connect(botones[1], &QAction::triggered, this, [this] { Save_s_Click(); });
     // "All Actual Values" opens the metering page; Print, Store and Help have no action.
     connect(botones[3], &QAction::triggered, this, [this] { abrir_pagina(Pagina::AVPAGE1); });
 }
@@ -450,7 +453,54 @@ void Principal::guardar_como() {
     mostrar_modificado();
 }
 
-void Principal::Save_s_Click() { guardar_como(); }
+void Principal::Save_s_Click() {
+    if (!ctx_.state().En_Linea) {
+        guardar_como();
+        return;
+    }
+    const auto nombre = ctx_.messages().save_file_name(Manejo_de_Archivos::save_dialog_setup());
+    if (!nombre || nombre->empty()) return;
+    // The file gets the event record as the relay has it now: the copy in memory is
+    // only as fresh as the last look at the events page, and the relay may have
+    // cleared or added events since.
+    habilitar(false);
+    auto* progreso = new QProgressDialog(QString::fromLatin1(kLeyendoEventos), QString(), 0, 1, this);
+    progreso->setObjectName(QStringLiteral("ProgresoEventos"));
+    progreso->setWindowTitle(QString::fromLatin1(kTitulo));
+    progreso->setWindowModality(Qt::WindowModal);
+    progreso->setCancelButton(nullptr);
+    progreso->setMinimumDuration(0);
+    progreso->setValue(0);
+    QPointer<QProgressDialog> p(progreso);
+    const std::string ruta = *nombre;
+    const bool leyendo = ctx_.link().Leer_Registro_Eventos(
+        [p](int hechas, int total) {
+            if (!p) return;
+            p->setMaximum(total);
+            p->setValue(hechas);
+        },
+        [this, p, ruta](bool leido) {
+            if (p) p->deleteLater();
+            // Called from inside the link's own handling of an answer or of its end:
+            // the save and its messages wait until that has finished.
+            QTimer::singleShot(0, this, [this, ruta, leido] { terminar_guardado(ruta, leido); });
+        });
+    if (!leyendo) {
+        delete progreso;
+        terminar_guardado(ruta, true);
+    }
+}
+
+void Principal::terminar_guardado(const std::string& ruta, bool leido) {
+    if (leido)
+        ctx_.archivos().Guardar_Archivo(ruta, ctx_.textos_de_eventos());
+    else
+        ctx_.messages().message_box("The event record could not be read from the relay, so nothing was saved to \"" +
+                                        ruta + "\".",
+                                    MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
+    mostrar_modificado();
+    habilitar(true);
+}
 
 void Principal::Send_Click() {
     auto& st = ctx_.state();
@@ -486,26 +536,10 @@ void Principal::Send_Click() {
         ctx_.messages().message_box("Invalid Relay direction", MsgButtons::Ok, MsgIcon::None, "NEVA");
     }
 
-    link.Timer2().set_enabled(false);
-    link.Timer_Comunicacion().set_enabled(false);
-    link.Iniciar_Colas();
-
+    // Both blocks of the file go out one after the other, each confirmed and read
+    // back; the link reports the end, or what the relay holds after a failure.
     st.Direccion_Rele = static_cast<std::uint8_t>(direccion);
-    auto& neva = link.NEVA();
-    neva.Puerto_PC = st.Puerto_Com;
-    neva.Cadena_Com = std::to_string(st.Velocidad_Com);
-    neva.Direccion = st.Direccion_Rele;
-    st.Enviando_Archivo = true;
-
-    neva.Reconocer_Controles_De_Comunicacion(&ctx_.port());
-    neva.Accion = 1;
-    neva.Ejecuta();
-    if (ctx_.port().is_open()) {
-        link.Colas().Enlace_Actual = &neva;
-        neva.Accion = 27;
-        neva.Ejecuta();
-        st.Reintentos_Envio = 0;
-    }
+    link.start_file_send(direccion);
     habilitar(true);
 }
 

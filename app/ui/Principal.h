@@ -70,6 +70,7 @@ public:
     static constexpr const char* kFinEnlaceExterno =
         "This ends the communication with the relay. It cannot be started again from this window, "
         "because another program started NEVA Setup. Do you want to go on?";
+    static constexpr const char* kLeyendoEventos = "Reading the event record from the relay...";
 
     explicit Principal(AppContext& ctx, QWidget* parent = nullptr);
     ~Principal() override;
@@ -192,6 +193,9 @@ private:
     void guardar_marca(std::int16_t valor);
     void cerrar_puerto();
     void fin_del_programa();
+    // The end of a Save while communicating: writes the file once the relay's event
+    // record has been read (`leido`), or says why nothing was written.
+    void terminar_guardado(const std::string& ruta, bool leido);
     bool preparar_impresora();
     // External mode while the link runs: asks before an action ends the connection,
     // which the user cannot start again (Setup is hidden). True to go on.

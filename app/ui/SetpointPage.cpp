@@ -405,10 +405,10 @@ void SetpointPage::watch_block_reads() {
         const int accion = link.Accion;  // the exchange that ended; the handler starts the next
         if (previous) previous(ok);
         if (!self) return;
-        // A read of the page's block brought the relay's values; a refused write put
-        // the relay's values back into the edit image. Either way the page shows them.
-        if ((ok && accion == self->read_action()) || (!ok && accion == self->write_action()))
-            self->Actualiza_Valores_de_Pantalla();
+        // A read of the page's block (the one queued at load, or the read-back after a
+        // confirmed write) brought the relay's values: the page shows them. A write
+        // that failed keeps the user's values in the edit image and on the page.
+        if (ok && accion == self->read_action()) self->Actualiza_Valores_de_Pantalla();
     };
 }
 

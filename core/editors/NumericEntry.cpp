@@ -162,8 +162,9 @@ double NumericEntry::leading_number(std::string_view text) {
         if (c >= '0' && c <= '9') {
             number.push_back(c);
             digits = true;
-        } else if (c == '.' && !point) {
-            number.push_back(c);
+        } else if ((c == '.' || c == ',') && !point) {
+            // Engineers with a comma-decimal keyboard type "1,5": it means 1.5, not 1.
+            number.push_back('.');
             point = true;
         } else {
             break;

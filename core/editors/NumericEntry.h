@@ -61,7 +61,7 @@ public:
 
     // "&H" and four upper-case hexadecimal digits, or the digits alone beyond four.
     static std::string build_calc_hex(std::int32_t value);
-    // Leading number of a text ("." decimal point); 0 when there is none.
+    // Leading number of a text ("." or "," as the decimal point); 0 when there is none.
     static double leading_number(std::string_view text);
     // Nearest integer, a tie going to the even one.
     static double round_half_even(double value);

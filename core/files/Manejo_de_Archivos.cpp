@@ -4,6 +4,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "files/SafeSave.h"
 #include "image/Manejo_de_Datos.h"
 
 namespace neva {
@@ -36,10 +37,9 @@ FileDialogSetup Manejo_de_Archivos::save_dialog_setup() {
     return setup;
 }
 
-std::string Manejo_de_Archivos::save_failed_text(const std::string& path) {
-    return "The setpoint file could not be saved to \"" + path +
-           "\". Any file already there is unchanged. Check that the folder exists and that you may "
-           "write to it, then save again.";
+std::string Manejo_de_Archivos::save_failed_text(const std::string& path, const std::string& reason) {
+    return "The setpoint file could not be saved to \"" + path + "\": " + reason +
+           ". Any file already there is unchanged.";
 }
 
 std::string Manejo_de_Archivos::read_failed_text(const std::string& path) {
@@ -60,36 +60,16 @@ bool Manejo_de_Archivos::Guardar_Archivo(const std::string& path, const EventTex
     rec.version = state_.Version_Rele;
     rec.actual_values = images_.Imagen_AV;
     rec.setpoints = images_.Imagen_Edicion;
-    // Entries 10..20 keep the texts of the last load.
+    // All twenty entries the load reads come from one record: ten from the relay
+    // and ten from another file would put two relays' events in one list. Entry 20
+    // is never read and keeps what it held.
     if (events)
         for (int i = 0; i < kSavedEventCount; ++i) rec.events[i] = events(kFirstEventPosition + i);
     const RecordBytes bytes = rec.encode();
 
-    const fs::path target = utf8_path(path);
-    bool ok = !path.empty() && target.has_filename();
-    fs::path temp;
-    if (ok) {
-        // The temporary file sits in the target's folder so that the rename stays on
-        // one file system and replaces the old file in one step.
-        temp = target;
-        temp += ".saving";
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        ok = static_cast<bool>(out);
-        const bool created = ok;  // only a file this save made is ever removed again
-        if (ok) {
-            out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-            out.close();
-            ok = !out.fail();
-        }
-        std::error_code ec;
-        if (ok) {
-            fs::rename(temp, target, ec);
-            ok = !ec;
-        }
-        if (!ok && created) fs::remove(temp, ec);
-    }
-    if (!ok) {
-        messages_.message_box(save_failed_text(path), MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
+    const SaveOutcome saved = save_file_safely(utf8_path(path), bytes);
+    if (!saved.ok) {
+        messages_.message_box(save_failed_text(path, saved.reason), MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
         return false;
     }
     record_ = rec;
@@ -133,6 +113,7 @@ LoadResult Manejo_de_Archivos::Leer_Archivo(const std::string& path) {
     // goes offline: the loaded setpoints replace the relay's.
     state_.En_Linea = false;
     state_.Error_Comunicacion = true;
+    state_.images_from_relay = false;
     images_.Imagen_Edicion = rec.setpoints;
     images_.Imagen_AV = rec.actual_values;
     // Entry 20 of the events field is not used.

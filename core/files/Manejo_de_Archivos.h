@@ -4,8 +4,8 @@
 //
 // A load checks the file before it touches anything: a missing, short, unreadable
 // or foreign file is refused with a message and leaves the images, the header
-// texts and the buffer as they were. A save writes a temporary file beside the
-// target and renames it over the old one, so a failed save never destroys a file.
+// texts and the buffer as they were. A save goes through save_file_safely
+// (files/SafeSave.h), so a failed save never destroys a file.
 // Paths are UTF-8 text.
 
 #include <functional>
@@ -20,7 +20,7 @@
 namespace neva {
 
 // The text of the link's decoded value at a position of its value table; a save
-// asks for positions 64..73, the ten newest event records, newest first.
+// asks for positions 64..83, the twenty newest event records, newest first.
 using EventTextSource = std::function<std::string(int position)>;
 
 enum class FileOutcome { Done, Cancelled, Failed };
@@ -40,13 +40,13 @@ public:
     static constexpr const char* kCaptionSuffix = " - NEVA Setup 2.0";
     static constexpr const char* kNotCommunicating = "Not Communicating..";
     static constexpr int kFirstEventPosition = 64;
-    static constexpr int kSavedEventCount = 10;
+    static constexpr int kSavedEventCount = 20;
 
     Manejo_de_Archivos(SharedState& state, RegisterImages& images, MessageService& messages, const Clock& clock);
 
     // Writes the record to `path`: marker, the clock's date, header texts, the edit
-    // and actual-value images and entries 0..9 of the events from `events` (left as
-    // they are when `events` is empty). On failure shows a message and returns false;
+    // and actual-value images and entries 0..19 of the events from `events` (left as
+    // they are, the loaded file's, when `events` is empty). On failure shows a message and returns false;
     // the old file at `path` and the buffer stay as they were.
     bool Guardar_Archivo(const std::string& path, const EventTextSource& events);
     // Reads and checks the file and takes it over; see LoadResult.
@@ -60,8 +60,9 @@ public:
 
     static FileDialogSetup open_dialog_setup();
     static FileDialogSetup save_dialog_setup();
-    // Own messages for failures that are not a wrong marker.
-    static std::string save_failed_text(const std::string& path);
+    // Own messages for failures that are not a wrong marker; `reason` finishes the
+    // sentence ("the disk is full").
+    static std::string save_failed_text(const std::string& path, const std::string& reason);
     static std::string read_failed_text(const std::string& path);
 
 private:

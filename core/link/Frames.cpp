@@ -75,16 +75,35 @@ std::vector<std::uint8_t> frame_write_clock(std::uint8_t address, const std::arr
     return f;
 }
 
-bool answer_is_valid(const std::vector<std::uint8_t>& answer, std::uint8_t address, const ExpectedAnswer& expected,
-                     std::int32_t* crc) {
+ExpectedAnswer expected_answer_for(const std::vector<std::uint8_t>& request) {
+    if (request.size() < 8) return {};
+    const std::uint8_t fn = request[1];
+    if (fn == kFnReadInput || fn == kFnReadHolding) {
+        const std::size_t count = request[4] * 256u + request[5];
+        return {fn, 2 * count + 5, {}};
+    }
+    if (fn == kFnCommand || fn == kFnWriteRegisters) return {fn, 8, {request.begin() + 2, request.begin() + 6}};
+    return {};
+}
+
+LinkFault check_answer(const std::vector<std::uint8_t>& answer, std::uint8_t address, const ExpectedAnswer& expected,
+                       std::int32_t* crc) {
     const std::size_t n = answer.size();
-    if (n < 3) return false;
+    if (n == 0) return {LinkFaultKind::NoAnswer};
+    if (n < 3) return {LinkFaultKind::Unexpected};
     const std::int32_t c = CRC16(answer, n - 2);
     if (crc) *crc = c;
-    if (answer[n - 2] != c / 256 || answer[n - 1] != (c & 0xFF)) return false;
-    if (expected.function == 0) return false;
-    if (answer[0] != address || answer[1] != expected.function) return false;
-    return n >= expected.min_length;
+    if (answer[n - 2] != c / 256 || answer[n - 1] != (c & 0xFF)) return {LinkFaultKind::BadCrc};
+    if (answer[0] != address) return {LinkFaultKind::OtherAddress, answer[0]};
+    if (expected.function != 0 && n == 5 && answer[1] == (expected.function | 0x80))
+        return {LinkFaultKind::Exception, answer[2]};
+    if (expected.function == 0 || answer[1] != expected.function || n != expected.length)
+        return {LinkFaultKind::Unexpected};
+    const bool read = expected.function == kFnReadInput || expected.function == kFnReadHolding;
+    if (read && answer[2] != n - 5) return {LinkFaultKind::Unexpected};
+    if (!expected.echo.empty() && !std::equal(expected.echo.begin(), expected.echo.end(), answer.begin() + 2))
+        return {LinkFaultKind::Unexpected};
+    return {};
 }
 
 }  // namespace neva

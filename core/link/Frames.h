@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "image/RegisterImages.h"
+#include "link/LinkFault.h"
 
 namespace neva {
 
@@ -36,19 +37,31 @@ std::vector<std::uint8_t> frame_select_event(std::uint8_t address, std::uint16_t
 // Function 16 write of the relay clock 0090..0092: six items sent one byte each (15 bytes).
 std::vector<std::uint8_t> frame_write_clock(std::uint8_t address, const std::array<std::int16_t, 6>& reloj);
 
-// What the answer to a request must look like: its function code and its least
-// length (a read of N data bytes: N + 5; a command or write echo: 8).
+// What the answer to a request must look like: its function code, its exact length
+// (a read of N data bytes: N + 5, announcing N in its byte count; a command or write
+// echo: 8) and, for an echo, the four bytes after the function code the request
+// carried (register and count, or coil and value).
 struct ExpectedAnswer {
     std::uint8_t function = 0;  // 0: nothing was asked, so no answer can be right
-    std::size_t min_length = 0;
+    std::size_t length = 0;
+    std::vector<std::uint8_t> echo;  // bytes 2..5 of the request; empty: not compared
 };
 
+// The answer a request frame asks for; function 0 for anything that is no request.
+ExpectedAnswer expected_answer_for(const std::vector<std::uint8_t>& request);
+
 // An answer is valid when it carries the CRC of its bytes, comes from `address`, has
-// the function code of the request (so an exception answer is not) and holds at least
-// the bytes the request expects. Everything else (short, foreign, garbled) is invalid,
-// so that no caller ever reads past the bytes received. `crc` receives the computed
-// CRC when there were at least 3 bytes to check.
-bool answer_is_valid(const std::vector<std::uint8_t>& answer, std::uint8_t address, const ExpectedAnswer& expected,
-                     std::int32_t* crc = nullptr);
+// the function code of the request (so an exception answer is not), is exactly as
+// long as the request asks, announces the data bytes asked for and echoes what a
+// write or command sent. A late answer to another request therefore fails unless
+// it has the very same shape. Everything else (short, long, foreign, garbled) is
+// invalid, so no caller ever reads past the bytes received. The fault says why.
+// `crc` receives the computed CRC when there were at least 3 bytes to check.
+LinkFault check_answer(const std::vector<std::uint8_t>& answer, std::uint8_t address, const ExpectedAnswer& expected,
+                       std::int32_t* crc = nullptr);
+inline bool answer_is_valid(const std::vector<std::uint8_t>& answer, std::uint8_t address,
+                            const ExpectedAnswer& expected, std::int32_t* crc = nullptr) {
+    return check_answer(answer, address, expected, crc).kind == LinkFaultKind::None;
+}
 
 }  // namespace neva

@@ -1,5 +1,7 @@
 #include "link/LinkController.h"
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace neva {
@@ -39,7 +41,8 @@ LinkController::LinkController(SharedState& state, RegisterImages& images, Seria
       timer_comunicacion_(timers.make_timer(1000)),
       tmr_retardo_(timers.make_timer(10)),
       timer2_(timers.make_timer(500)),
-      watchdog_(timers.make_timer(1000)) {
+      watchdog_(timers.make_timer(1000)),
+      quiet_timer_(timers.make_timer(500)) {
     colas_->Enlace_Principal = neva_.get();
     neva_->set_colas(colas_.get());
     neva_->Reconocer_Controles_De_Comunicacion(&port_);
@@ -47,6 +50,7 @@ LinkController::LinkController(SharedState& state, RegisterImages& images, Seria
     neva_->ErrorCommActivado = [this] { NEVA_ErrorCommActivado(); };
     neva_->ComunicacionFinalizada = [this](bool ok) { NEVA_ComunicacionFinalizada(ok); };
     neva_->Finalizado = [this](bool& ok) { NEVA_Finalizado(ok); };
+    neva_->on_group_end = [this](bool all_verified) { group_ended(all_verified); };
     neva_->ReadyEvents = [this] {
         if (on_ready_events) on_ready_events();
     };
@@ -58,6 +62,7 @@ LinkController::LinkController(SharedState& state, RegisterImages& images, Seria
     timer_comunicacion_->on_tick = [this] { Tiempo_Agotado(); };
     tmr_retardo_->on_tick = [this] { TmrRetardoCom_Timer(); };
     watchdog_->on_tick = [this] { ResetTiempo(); };
+    quiet_timer_->on_tick = [this] { quiet_over(); };
     // Timer2's tick belongs to the window (status display); see status_tick().
 }
 
@@ -69,8 +74,9 @@ LinkController::~LinkController() {
 
 bool LinkController::link_active() const {
     // A connection attempt still waiting for its first answer counts as running, so
-    // that a relay that never answers ends in the communication error.
-    return (state_.En_Linea || state_.Esperando_Respuesta) && !state_.Error_Comunicacion;
+    // that a relay that never answers ends in the communication error; so does a
+    // setpoint file on its way to the relay.
+    return (state_.En_Linea || state_.Esperando_Respuesta || state_.Enviando_Archivo) && !state_.Error_Comunicacion;
 }
 
 void LinkController::Encolar_Proceso(int canal, int accion) { colas_->Encolar_Proceso(canal, neva_.get(), accion); }
@@ -90,6 +96,11 @@ bool LinkController::Conectar(int puerto, int velocidad, int direccion) {
     // Failures of an earlier connection do not count against this one.
     link.reset_failures();
     abandon_event_print();
+    record_read_abandoned();
+    failing_since_.reset();
+    cause_ = {};
+    failure_ = {};
+    quiet_timer_->set_enabled(false);
     colas_->Iniciar_Colas();
 
     link.Reconocer_Controles_De_Comunicacion(&port_);
@@ -123,8 +134,10 @@ void LinkController::Desconectar() {
     state_.En_Linea = false;
     state_.Esperando_Respuesta = false;
     abandon_event_print();
+    record_read_abandoned();
     timer1_->set_enabled(false);
     timer_comunicacion_->set_enabled(false);
+    quiet_timer_->set_enabled(false);
     // A write to a port that has gone is refused by the port, never a crash.
     if (port_.is_open()) port_.write({0x00});
 }
@@ -149,39 +162,82 @@ void LinkController::TmrRetardoCom_Timer() {
     tmr_retardo_->set_enabled(false);
     if (handling_ || colas_->Enlace_Actual == nullptr) return;
     FlagGuard guard(handling_);
+    const bool stray = !colas_->Enlace_Actual->answer_awaited();
     colas_->Enlace_Actual->Refrescar();
+    // Bytes nobody asked for are thrown away; the receive event that brought them
+    // must not leave a running link without its time-out.
+    if (stray && link_active()) timer1_->set_enabled(true);
 }
 
 void LinkController::Tiempo_Agotado() {
     if (handling_) return;
     FlagGuard guard(handling_);
 
-    if (state_.Enviando_Archivo) {
-        if (state_.Reintentos_Envio < 4) {
-            ++state_.Reintentos_Envio;
-            neva_->Accion = 27;
-            neva_->Ejecuta();
-        } else {
-            timer1_->set_enabled(false);
-            state_.Enviando_Archivo = false;
-            if (port_.is_open()) port_.close();
-            messages_.message_box("Error sending File to Relay", MsgButtons::Ok, MsgIcon::Critical, kAppTitle);
+    // While the line is left quiet after a give-up, no request is in flight.
+    if (!quiet_timer_->enabled()) {
+        ++state_.Ticks_Sin_Respuesta;
+        // The second tick without an answer gives the request up for now: it stays
+        // pending and is sent again when its channel is next searched.
+        if (state_.Ticks_Sin_Respuesta > 1 && colas_->Estado_Actual() == Proceso_Comunicacion::kExecuting)
+            colas_->Estado_Actual() = Proceso_Comunicacion::kPending;
+        if (state_.Ticks_Sin_Respuesta >= 2) {
+            state_.Ticks_Sin_Respuesta = 0;
+            if (link_active()) give_up_request();
         }
-        return;
-    }
-
-    ++state_.Ticks_Sin_Respuesta;
-    // The second tick without an answer gives the request up for now: it stays pending
-    // and is sent again when its channel is next searched.
-    if (state_.Ticks_Sin_Respuesta > 1 && colas_->Estado_Actual() == Proceso_Comunicacion::kExecuting)
-        colas_->Estado_Actual() = Proceso_Comunicacion::kPending;
-    if (state_.Ticks_Sin_Respuesta >= 2) {
-        state_.Ticks_Sin_Respuesta = 0;
-        colas_->Cerrar_Por_Tiempo();
     }
     const bool active = link_active();
     timer1_->set_enabled(active);
     if (!active) timer_comunicacion_->set_enabled(false);
+}
+
+void LinkController::give_up_request() {
+    // Whatever came for the request (an exception answer, a cut or damaged answer) is
+    // taken off the line now and tells why it failed.
+    const LinkFault fault = neva_->abandon_exchange();
+    // A write or read-back that used up its attempts is not repeated.
+    if (neva_->request_abandoned() && colas_->Estado_Actual() == Proceso_Comunicacion::kPending)
+        colas_->Estado_Actual() = Proceso_Comunicacion::kDone;
+    repeat_write_first();
+    if (!link_active()) return;  // the write's end stopped a file send
+    // Only silence counts towards the five failures; a relay that answers, however
+    // badly, is held to the no-valid-answer limit instead.
+    if (fault.kind == LinkFaultKind::NoAnswer)
+        neva_->AumentarErrorComm();
+    else
+        neva_->reset_failures();
+    if (state_.Error_Comunicacion) return;
+    if (note_failure(fault)) return;
+    // A slow relay's answer may still be on its way: let it arrive and be thrown away
+    // before the next request goes out, so that it is never taken for that one's.
+    quiet_timer_->set_enabled(true);
+}
+
+void LinkController::repeat_write_first() {
+    // A setpoint write, or its read-back, that is to be repeated goes out again
+    // before anything else: the attempts it is allowed are spent on it, not on
+    // whatever the line does to the requests in between.
+    if (colas_->Estado_Actual() != Proceso_Comunicacion::kPending || !neva_->verified_write_in_progress()) return;
+    colas_->Canal_Indice[colas_->Canal_Actual] = colas_->Ranura_Actual;
+}
+
+void LinkController::quiet_over() {
+    if (handling_) return;  // again at the next tick
+    quiet_timer_->set_enabled(false);
+    if (!link_active()) return;
+    FlagGuard guard(handling_);
+    colas_->Despachar_Proceso();
+    // The next request times out even if the port never reports it sent.
+    timer1_->set_enabled(true);
+}
+
+bool LinkController::note_failure(const LinkFault& fault) {
+    const std::int64_t now = clock_.monotonic_ms();
+    if (!failing_since_) failing_since_ = now;
+    // Damaged or foreign answers say more about the line than silence does.
+    if (fault.kind != LinkFaultKind::NoAnswer || cause_.kind == LinkFaultKind::None) cause_ = fault;
+    if (now - *failing_since_ < kNoValidAnswerMs) return false;
+    link_failed(cause_);
+    return true;
 }
 
 int LinkController::watch_exchanges(ExchangeObserver observer) {
@@ -203,34 +259,46 @@ void LinkController::notify_exchange(int accion, bool ok) {
 
 void LinkController::NEVA_ComunicacionFinalizada(bool ok) {
     notify_exchange(neva_->Accion, ok);
-    if (state_.Enviando_Archivo && ok) {
-        state_.Enviando_Archivo = false;
-        return;
+    const NEVA200& link = *neva_;
+    if (ok && !state_.En_Linea && !state_.Error_Comunicacion && !state_.Enviando_Archivo) {
+        state_.En_Linea = true;
+        state_.images_from_relay = true;
+        timer2_->set_enabled(true);
+        state_.Version_Rele = trim(neva_->Version.str());
     }
-    if (!state_.Enviando_Archivo) {
-        if (ok && !state_.En_Linea && !state_.Error_Comunicacion) {
-            state_.En_Linea = true;
-            timer2_->set_enabled(true);
-            state_.Version_Rele = trim(neva_->Version.str());
-        }
-        // The version comes from the identification answer, also when that answer
-        // had to be repeated and came after the first good answer of the connection.
-        if (ok && neva_->Accion == 60) state_.Version_Rele = trim(neva_->Version.str());
-        colas_->Estado_Actual() = ok ? Proceso_Comunicacion::kDone : Proceso_Comunicacion::kPending;
-    }
+    // The version comes from the identification answer, also when that answer
+    // had to be repeated and came after the first good answer of the connection.
+    if (ok && link.Accion == 60) state_.Version_Rele = trim(neva_->Version.str());
+    // A bad answer leaves the request pending, so it is repeated; a write or
+    // read-back that used up its attempts is not.
+    colas_->Estado_Actual() =
+        ok || link.request_abandoned() ? Proceso_Comunicacion::kDone : Proceso_Comunicacion::kPending;
+    repeat_write_first();
 
     const bool print_done = ok && print_slot_ >= 0 && colas_->Canal_Actual == 0 && colas_->Ranura_Actual == print_slot_;
     if (print_done) print_slot_ = -1;
+    const int answered_slot = ok && colas_->Canal_Actual == 0 ? colas_->Ranura_Actual : -1;
+
+    if (link.Respuesta_Valida()) {
+        failing_since_.reset();
+        cause_ = {};
+    } else if (link_active()) {
+        // Answers that never make sense end the link as silence does (the error
+        // path then leaves nothing to dispatch).
+        note_failure(link.last_fault());
+    }
 
     if (state_.Error_Comunicacion) {
         port_.close();
         state_.En_Linea = false;
         state_.Esperando_Respuesta = false;
         abandon_event_print();
+        record_read_abandoned();
     } else {
         colas_->Despachar_Proceso();
     }
 
+    if (answered_slot >= 0) record_read_answered(answered_slot);
     if (print_done && neva_->ReadyEvents) neva_->ReadyEvents();
 }
 
@@ -239,12 +307,30 @@ void LinkController::NEVA_Finalizado(bool& ok) {
 }
 
 void LinkController::NEVA_ErrorCommActivado() {
+    // Five time-outs in a row; if answers did come, only too late, that is the cause.
+    link_failed({neva_->late_answer_seen() ? LinkFaultKind::LateAnswer : LinkFaultKind::NoAnswer});
+}
+
+void LinkController::link_failed(const LinkFault& cause) {
     state_.Error_Comunicacion = true;
+    failure_ = cause;
     timer1_->set_enabled(false);
+    quiet_timer_->set_enabled(false);
+    if (state_.Enviando_Archivo) {
+        // A file send ends in its own report of what the relay now holds.
+        neva_->interrupt_writes();
+        return;
+    }
     // Offline before the box: while the user reads it nothing may show the relay as live.
     Desconectar();
     if (on_offline) on_offline();
-    messages_.message_box(" Communication Error...", MsgButtons::Ok, MsgIcon::Critical, "Communication Error");
+    std::string text = " Communication Error...";
+    // Silence needs no explanation beyond the message itself; answers that never
+    // make sense do: they point at the speed, the parity or the address.
+    if (failure_.kind != LinkFaultKind::NoAnswer) text += "\n" + describe(failure_);
+    messages_.message_box(text, MsgButtons::Ok, MsgIcon::Critical, "Communication Error");
+    // A setpoint write cut short says what the relay now holds.
+    neva_->interrupt_writes();
     if (on_disconnect) on_disconnect();
 }
 
@@ -253,15 +339,14 @@ void LinkController::Puerto_Perdido() {
     // the error path, as if the relay had stopped answering.
     tmr_retardo_->set_enabled(false);
     timer1_->set_enabled(false);
+    quiet_timer_->set_enabled(false);
     // The request in flight never got its answer.
     if (colas_->Estado_Actual() == Proceso_Comunicacion::kExecuting)
         colas_->Estado_Actual() = Proceso_Comunicacion::kPending;
-    if (state_.Enviando_Archivo) {
-        state_.Enviando_Archivo = false;
-        messages_.message_box("Error sending File to Relay", MsgButtons::Ok, MsgIcon::Critical, kAppTitle);
+    if (!link_active()) {
+        record_read_abandoned();
         return;
     }
-    if (!link_active()) return;
     NEVA_ErrorCommActivado();
 }
 
@@ -277,24 +362,54 @@ bool LinkController::status_tick() {
 bool LinkController::start_file_send(int direccion) {
     timer2_->set_enabled(false);
     timer_comunicacion_->set_enabled(false);
+    record_read_abandoned();
+    quiet_timer_->set_enabled(false);
     colas_->Iniciar_Colas();
 
     NEVA200& link = *neva_;
     link.Puerto_PC = state_.Puerto_Com;
     link.Cadena_Com = std::to_string(state_.Velocidad_Com);
     link.Direccion = static_cast<std::int16_t>(direccion);
+    // The send runs on the link's own queue, time-outs and attempt limits; a stop of
+    // an earlier connection does not hold it back.
+    state_.Error_Comunicacion = false;
+    state_.Ticks_Sin_Respuesta = 0;
+    link.reset_failures();
+    failing_since_.reset();
+    cause_ = {};
     state_.Enviando_Archivo = true;
 
     link.Reconocer_Controles_De_Comunicacion(&port_);
     link.Accion = 1;
     link.Ejecuta();
-    if (!port_.is_open()) return false;
-
-    colas_->Enlace_Actual = &link;
-    link.Accion = 27;
-    link.Ejecuta();
+    if (!port_.is_open()) {
+        state_.Enviando_Archivo = false;
+        return false;
+    }
     state_.Reintentos_Envio = 0;
+    link.send_setpoint_group({1, 2});
+    colas_->Despachar_Proceso();
+    timer1_->set_enabled(true);
     return true;
+}
+
+bool LinkController::send_setpoints(const std::vector<int>& blocks) {
+    if (!state_.En_Linea || state_.Error_Comunicacion) return false;
+    neva_->send_setpoint_group(blocks);
+    colas_->Despachar_Proceso();
+    return true;
+}
+
+void LinkController::group_ended(bool) {
+    if (!state_.Enviando_Archivo) return;
+    // The file send is over, whatever its end: the program stays offline until the
+    // user connects again.
+    state_.Enviando_Archivo = false;
+    state_.Error_Comunicacion = true;
+    state_.En_Linea = false;
+    timer1_->set_enabled(false);
+    quiet_timer_->set_enabled(false);
+    port_.close();
 }
 
 bool LinkController::Imprimir_Eventos() {
@@ -315,6 +430,55 @@ bool LinkController::Imprimir_Eventos() {
 void LinkController::abandon_event_print() {
     if (print_slot_ >= 0) state_.Imprimiendo = false;
     print_slot_ = -1;
+}
+
+bool LinkController::Leer_Registro_Eventos(std::function<void(int, int)> on_progress,
+                                           std::function<void(bool)> on_done) {
+    if (!state_.En_Linea || state_.Error_Comunicacion || record_read_) return false;
+    RecordRead read;
+    read.on_progress = std::move(on_progress);
+    read.on_done = std::move(on_done);
+    // Each event is selected by its distance from the newest, so the head comes first.
+    auto encolar = [this](int accion) { return colas_->Encolar_Proceso(0, neva_.get(), accion); };
+    read.pending.push_back(encolar(30));
+    for (int n = 1; n <= 20; ++n) {
+        read.pending.push_back(encolar(30 + n));
+        read.pending.push_back(encolar(90));
+    }
+    if (std::find(read.pending.begin(), read.pending.end(), -1) != read.pending.end()) {
+        // A full queue dropped part of it: what was queued runs as an ordinary read.
+        return false;
+    }
+    read.total = static_cast<int>(read.pending.size());
+    record_read_ = std::move(read);
+    colas_->Despachar_Proceso();
+    return true;
+}
+
+void LinkController::record_read_answered(int slot) {
+    if (!record_read_) return;
+    auto& pending = record_read_->pending;
+    const auto it = std::find(pending.begin(), pending.end(), slot);
+    if (it == pending.end()) return;
+    // Events 1..20 are read one by one next: the catch-up reads the link would queue
+    // on its own after the head would only read them all again.
+    if (it == pending.begin() && pending.size() == static_cast<std::size_t>(record_read_->total))
+        neva_->Ampliar_Eventos = false;
+    pending.erase(it);
+    const int answered = record_read_->total - static_cast<int>(pending.size());
+    if (record_read_->on_progress) record_read_->on_progress(answered, record_read_->total);
+    if (!pending.empty()) return;
+    // Taken out first: what the caller does next may start another read.
+    const RecordRead done = std::exchange(*record_read_, {});
+    record_read_.reset();
+    if (done.on_done) done.on_done(true);
+}
+
+void LinkController::record_read_abandoned() {
+    if (!record_read_) return;
+    const RecordRead read = std::exchange(*record_read_, {});
+    record_read_.reset();
+    if (read.on_done) read.on_done(false);
 }
 
 }  // namespace neva

@@ -5,7 +5,9 @@
 
 #include "image/Manejo_de_Datos.h"
 #include "image/ValueFormat.h"
+#include "link/LinkMessages.h"
 #include "link/Proceso_Comunicacion.h"
+#include "regmap/RegisterMap.h"
 
 namespace neva {
 
@@ -105,6 +107,9 @@ void NEVA200::Reconocer_Controles_De_Comunicacion(SerialPort* port) {
 bool NEVA200::Ejecuta() {
     if (Ejecutando_Proceso) return false;
     Ejecutando_Proceso = true;
+    // A new exchange: nothing of an earlier one is awaited any more.
+    answer_awaited_ = false;
+    abandoned_ = false;
     const int a = Accion;
     switch (a) {
         case 1: Abrir_Puerto(); break;
@@ -141,6 +146,7 @@ bool NEVA200::Ejecuta() {
 }
 
 void NEVA200::Abrir_Puerto() {
+    late_answer_ = false;  // a new connection
     bool ok = false;
     if (Comunicacion) {
         if (Comunicacion->is_open()) Comunicacion->close();
@@ -161,6 +167,8 @@ void NEVA200::send(int receive_threshold, int send_threshold) {
     Comunicacion->set_receive_threshold(receive_threshold);
     Comunicacion->set_send_threshold(send_threshold);
     // A failed write is not reported: the request ends by time-out.
+    expected_ = expected_answer_for(trama_);
+    answer_awaited_ = true;
     Comunicacion->write(trama_);
 }
 
@@ -185,13 +193,15 @@ void NEVA200::Ejecuta_Comando(int codigo) {
     send(8, 8);
 }
 
+// A repeated write sends the bytes of its first attempt, never what the edit image
+// holds by then.
 void NEVA200::Escribir_Bloque_1() {
-    trama_ = frame_write_block(address(), images_.Imagen_Edicion, 1);
+    trama_ = frame_write_block(address(), writes_.bytes_to_send(1, images_.Imagen_Edicion), 1);
     send(8, static_cast<int>(trama_.size()));
 }
 
 void NEVA200::Escribir_Bloque_2() {
-    trama_ = frame_write_block(address(), images_.Imagen_Edicion, 2);
+    trama_ = frame_write_block(address(), writes_.bytes_to_send(2, images_.Imagen_Edicion), 2);
     send(8, static_cast<int>(trama_.size()));
 }
 
@@ -239,30 +249,23 @@ void NEVA200::Date_Time(int dia, int mes, int ano, int hora, int minuto, int seg
              static_cast<std::int16_t>(tiempo & 0xFF)};
 }
 
-ExpectedAnswer NEVA200::expected_answer() const {
-    const int a = Accion;
-    switch (a) {
-        case 2: case 4: case 5: case 6: case 30: case 60: case 90: case 91:
-            return {kFnReadInput, std::size_t{bytes_esperados_} + 5};
-        case 61: case 62:
-            return {kFnReadHolding, std::size_t{bytes_esperados_setpoint_} + 5};
-        case 11: case 12: case 13: case 14: case 15: case 16: case 17: case 92:
-            return {kFnCommand, 8};
-        case 27: case 28: case 93:
-            return {kFnWriteRegisters, 8};
-        default:
-            if (a >= 31 && a <= 50) return {kFnWriteRegisters, 8};
-            return {};  // nothing was sent for this action: no answer can be its answer
-    }
-}
-
 void NEVA200::Refrescar() {
+    std::vector<std::uint8_t> bytes;
+    if (Comunicacion) bytes = Comunicacion->read_all();
+    // Bytes that no request waits for (the late answer of a request already given
+    // up, noise on a quiet line) answer nothing and are thrown away.
+    if (!answer_awaited_) {
+        late_answer_ = late_answer_ || !bytes.empty();
+        return;
+    }
+    answer_awaited_ = false;
+    abandoned_ = false;
+    respuesta_ = std::move(bytes);
     fallos_consecutivos_ = 0;
     ErrorComm = false;
 
-    respuesta_.clear();
-    if (Comunicacion) respuesta_ = Comunicacion->read_all();
-    respuesta_valida_ = answer_is_valid(respuesta_, address(), expected_answer(), &crc_actual_);
+    last_fault_ = check_answer(respuesta_, address(), expected_, &crc_actual_);
+    respuesta_valida_ = last_fault_.kind == LinkFaultKind::None;
     // Every answer decides its own outcome. A confirmation that carries no data (event
     // selections, the clock write and its command) must not inherit the failure of an
     // earlier bad answer: it would be repeated for ever although the relay took it.
@@ -270,12 +273,13 @@ void NEVA200::Refrescar() {
         resultado_ = false;
     } else {
         resultado_ = true;
+        late_answer_ = false;
         state_.Esperando_Respuesta = false;
     }
 
     const int a = Accion;
     const bool valid = respuesta_valida_;
-    // From here on a valid answer is known to hold every data byte its request expects.
+    // From here on a valid answer is known to hold exactly the data bytes its request asked for.
 
     if ((a < 11 || a == 30 || a == 90 || a == 91) && valid) {
         if (auto pos = Calcula_Posicion_AV(registro_actual_)) {
@@ -286,6 +290,9 @@ void NEVA200::Refrescar() {
     }
 
     if (a == 30) {
+        // Slots past the relay's newest number hold nothing the relay still has (its
+        // events were cleared, or the count shrank): never let them show old events.
+        if (valid) Write_NotEvent(static_cast<int>(word_at(kPosEventHead)) + 1);
         // The head tells how many events there are; start reading them, newest first.
         Ampliar_Eventos = true;
         encolar(31);
@@ -309,13 +316,15 @@ void NEVA200::Refrescar() {
             // previous values.
             resultado_ = false;
         }
+        track_setpoint_exchange(a, last_fault_);
     }
 
     if (a == 60 && valid) {
         const unsigned w0 = respuesta_[3] * 256u + respuesta_[4];
         const unsigned w1 = respuesta_[5] * 256u + respuesta_[6];
         const unsigned w2 = respuesta_[7] * 256u + respuesta_[8];
-        Firmware = w0 == 12 && w1 == 2 && w2 >= 103 && w2 < 200;
+        identification_ = {w0, w1, w2};
+        Firmware = supported_relay(w0, w1, w2);
         if (Firmware) {
             std::string v = " " + std::to_string(w2 / 100);
             if (w2 % 100 != 0) {
@@ -328,26 +337,120 @@ void NEVA200::Refrescar() {
             Version = v;
         }
         resultado_ = Firmware;
-        // Another model: stop talking to it at the next completion.
-        if (!Firmware) state_.Error_Comunicacion = true;
-    }
-
-    if (a >= 11 && a <= 28) {
-        const bool setpoints = a == 27 || a == 28;
-        if (valid) {
-            messages_.message_box(setpoints ? "Setpoints were Saved to the Relay memory" : "Command executed",
-                                  MsgButtons::Ok, MsgIcon::Information, "NEVA");
-            resultado_ = true;
-            // The relay now holds the edited values.
-            if (setpoints) copy_block_to_stored(images_, a - 26);
-        } else {
-            resultado_ = false;
-            // The edits did not reach the relay: show the relay's values again.
-            if (setpoints) copy_block_to_edit(images_, a - 26);
+        if (!Firmware) {
+            // Another model or a firmware this program does not know: say so, and stop
+            // talking to it at the next completion.
+            state_.Error_Comunicacion = true;
+            messages_.message_box(unsupported_relay_text(w0, w1, w2), MsgButtons::Ok, MsgIcon::Critical, "NEVA");
         }
     }
 
+    if (a == 27 || a == 28) {
+        resultado_ = valid;
+        // A write without a valid confirmation keeps the user's edits: the repeat sends
+        // them again, and when the write is given up the page still shows them.
+        track_setpoint_exchange(a, last_fault_);
+    } else if (a >= 11 && a <= 17) {
+        resultado_ = valid;
+        if (valid) messages_.message_box("Command executed", MsgButtons::Ok, MsgIcon::Information, "NEVA");
+        // The relay erased its record: none of the events read so far exists any more.
+        if (valid && a == 13) Write_NotEvent(1);
+    }
+
     if (ComunicacionFinalizada) ComunicacionFinalizada(resultado_);
+}
+
+LinkFault NEVA200::abandon_exchange() {
+    abandoned_ = false;
+    std::vector<std::uint8_t> bytes;
+    if (Comunicacion) bytes = Comunicacion->read_all();
+    LinkFault fault{LinkFaultKind::NoAnswer};
+    if (answer_awaited_) {
+        // What came was too short to raise the receive event: an exception answer, a
+        // damaged or cut answer, or nothing at all.
+        fault = check_answer(bytes, address(), expected_);
+        if (fault.kind == LinkFaultKind::None) fault = {LinkFaultKind::Unexpected};
+    }
+    answer_awaited_ = false;
+    last_fault_ = fault;
+    const int a = Accion;
+    if (a == 27 || a == 28 || a == 61 || a == 62) track_setpoint_exchange(a, fault);
+    return fault;
+}
+
+void NEVA200::track_setpoint_exchange(int accion, const LinkFault& fault) {
+    const bool write = accion == 27 || accion == 28;
+    const int block = accion == 27 || accion == 61 ? 1 : 2;
+    const auto verdict = write ? writes_.write_answered(block, fault)
+                               : writes_.block_read(block, fault, images_.Imagen_Setpoints);
+    switch (verdict) {
+        case SetpointWrites::Verdict::None:
+        case SetpointWrites::Verdict::Repeat:
+            return;
+        case SetpointWrites::Verdict::ReadBack: {
+            // The relay says it took the block: until the read-back tells otherwise the
+            // stored image holds what was sent (never edits made since).
+            const SetpointImage& sent = writes_.block(block).sent;
+            const BlockBounds b = block_bounds(block);
+            const int end = block == 1 ? b.last - 1 : b.last + 1;
+            std::copy(sent.begin() + b.first, sent.begin() + end, images_.Imagen_Setpoints.begin() + b.first);
+            encolar(block == 1 ? 61 : 62);
+            return;
+        }
+        case SetpointWrites::Verdict::Closed:
+            abandoned_ = fault.kind != LinkFaultKind::None;
+            block_closed(block);
+            return;
+    }
+}
+
+void NEVA200::block_closed(int block) {
+    if (writes_.in_group()) {
+        if (const int next = writes_.next_in_group()) {
+            encolar(next == 1 ? 27 : 28);
+            return;
+        }
+        end_group();
+        return;
+    }
+    const BlockWrite& w = writes_.block(block);
+    if (w.outcome == BlockOutcome::Verified)
+        messages_.message_box(kSavedToRelay, MsgButtons::Ok, MsgIcon::Information, "NEVA");
+    else
+        messages_.message_box(write_failure_text(shipped_register_map(), block, w), MsgButtons::Ok, MsgIcon::Critical,
+                              "NEVA");
+}
+
+void NEVA200::end_group() {
+    bool all = true;
+    for (int b : writes_.group()) all = all && writes_.block(b).outcome == BlockOutcome::Verified;
+    if (all)
+        messages_.message_box(kSavedToRelay, MsgButtons::Ok, MsgIcon::Information, "NEVA");
+    else
+        messages_.message_box(group_failure_text(shipped_register_map(), writes_), MsgButtons::Ok, MsgIcon::Critical,
+                              kAppTitle);
+    writes_.end_group();
+    if (on_group_end) on_group_end(all);
+}
+
+bool NEVA200::verified_write_in_progress() const {
+    const int a = Accion;
+    if (a != 27 && a != 28 && a != 61 && a != 62) return false;
+    return writes_.open(a == 27 || a == 61 ? 1 : 2);
+}
+
+void NEVA200::send_setpoint_group(const std::vector<int>& blocks) {
+    writes_.begin_group(blocks, images_.Imagen_Edicion);
+    if (!blocks.empty()) encolar(blocks.front() == 2 ? 28 : 27);
+}
+
+void NEVA200::interrupt_writes() {
+    const std::vector<int> open_blocks = writes_.interrupt();
+    if (writes_.in_group()) {
+        end_group();
+        return;
+    }
+    for (int b : open_blocks) block_closed(b);
 }
 
 void NEVA200::AumentarErrorComm() {
@@ -366,16 +469,18 @@ void NEVA200::encolar(int accion) {
 }
 
 void NEVA200::procesar_evento_actualizado() {
-    const double old_newest = leading_event_number(Valores[64]);
+    const Valor old_first = Valores[64];
+    const double old_newest = leading_event_number(old_first);
     std::int32_t bloque = 5;
     Devuelve_Datos(bloque);
     if (!has_comma(Valores[64]) || !Ampliar_Eventos) return;
     Ampliar_Eventos = false;
-    const double new_newest = leading_event_number(Valores[64]);
     bool gap = false;
     const int shown = static_cast<int>(std::min(old_newest, 20.0));
     for (int k = 0; k < shown; ++k) gap = gap || is_empty(Valores[64 + k]);
-    if (new_newest == old_newest && !gap) return;
+    // The whole text, not only the number: after a clear the relay counts from 1
+    // again, and its new newest event may carry the number the old one had.
+    if (Valores[64] == old_first && !gap) return;
     // New events came in (or some are missing): read the others, one select and one
     // window read each.
     int m = Ultimo_Numero - 1;

@@ -15,6 +15,8 @@
 
 #include "image/RegisterImages.h"
 #include "link/Frames.h"
+#include "link/LinkFault.h"
+#include "link/SetpointWrites.h"
 #include "link/Valor.h"
 #include "platform/Clock.h"
 #include "platform/MessageService.h"
@@ -69,12 +71,47 @@ public:
     // Always returns false.
     bool Ejecuta();
     // Takes the waiting bytes as the answer to the current Accion, checks and stores it,
-    // raises ComunicacionFinalizada(Resultado).
+    // raises ComunicacionFinalizada(Resultado). Bytes that arrive while no request
+    // awaits its answer (after its time-out) are thrown away and raise nothing.
     void Refrescar();
     // One exchange ended without an answer; the fifth in a row raises ErrorCommActivado.
     void AumentarErrorComm();
     // Binds the link to the serial port; a null port leaves Comunicacion unchanged.
     void Reconocer_Controles_De_Comunicacion(SerialPort* port);
+
+    // ---- Verified setpoint writes ----
+    // Every write of a setpoint block (27, 28) sends the block as it stood when its
+    // first attempt went out, is given up after SetpointWrites::kAttempts failed
+    // exchanges, and once confirmed is read back (61, 62): "Setpoints were Saved to
+    // the Relay memory" only when the relay holds exactly the bytes sent.
+    SetpointWrites& writes() { return writes_; }
+    const SetpointWrites& writes() const { return writes_; }
+    // Sends setpoint blocks as one group (a setpoint file): the edit image's blocks as
+    // they stand now, one after the other, each read back before the next. Queues the
+    // first write on channel 0.
+    void send_setpoint_group(const std::vector<int>& blocks);
+    // Raised when a group has ended, with true when the relay holds every block sent.
+    std::function<void(bool)> on_group_end;
+    // The link has failed: every write in progress ends where it stands and is reported.
+    void interrupt_writes();
+    // The request in flight was given up after its time-out. Whatever waits on the
+    // line belongs to it and is thrown away; what it was tells why the exchange failed.
+    LinkFault abandon_exchange();
+    // Whether the request last handled must not be repeated although it failed: a
+    // write or read-back that used up its attempts.
+    bool request_abandoned() const { return abandoned_; }
+    // Why the last exchange failed; None after a valid answer.
+    const LinkFault& last_fault() const { return last_fault_; }
+    // Whether the current action is a write of a setpoint block, or its read-back, that
+    // is still in progress.
+    bool verified_write_in_progress() const;
+    // Whether bytes came with no request waiting for them (a slow relay's late answers)
+    // since the last valid answer.
+    bool late_answer_seen() const { return late_answer_; }
+    // Whether a request went out and its answer has not been handled yet.
+    bool answer_awaited() const { return answer_awaited_; }
+    // The three words of the last identification answer.
+    const std::array<unsigned, 3>& identification() const { return identification_; }
 
     // ---- Relay operations ----
     void Ejecuta_Comando(int codigo);  // function 05 with the code as coil number
@@ -139,7 +176,9 @@ private:
     void Escribir_Fecha_Hora();
     void send(int receive_threshold, int send_threshold);
     std::uint8_t address() const { return static_cast<std::uint8_t>(Direccion & 0xFF); }
-    ExpectedAnswer expected_answer() const;
+    void track_setpoint_exchange(int accion, const LinkFault& fault);
+    void block_closed(int block);
+    void end_group();
 
     void procesar_evento_actualizado();
     void decode_status();
@@ -171,6 +210,17 @@ private:
     bool resultado_ = false;
     std::int16_t fallos_consecutivos_ = 0;
     std::string fecha_texto_;
+
+    // The answer the request in flight asks for; answer_awaited_ from its send until
+    // its answer is handled or it is given up. Bytes arriving at any other time
+    // answer nothing.
+    ExpectedAnswer expected_;
+    bool answer_awaited_ = false;
+    bool abandoned_ = false;
+    bool late_answer_ = false;
+    LinkFault last_fault_;
+    std::array<unsigned, 3> identification_{};
+    SetpointWrites writes_;
 };
 
 }  // namespace neva

@@ -18,9 +18,11 @@ public:
 
     bool empty() const { return std::holds_alternative<std::monostate>(v_); }
     bool is_text() const { return std::holds_alternative<std::string>(v_); }
-    // The value as text: integers in decimal, reals in their shortest form, "" when empty.
+    // The value as text: integers in decimal, reals with up to 7 significant digits
+    // and "." as the decimal point, "" when empty.
     std::string text() const;
-    // The value as a number: a text gives the value of its leading number (0 if none).
+    // The value as a number: a text gives the value of its leading number, "." as the
+    // decimal point (0 if none). Neither depends on the user's locale.
     double number() const;
     bool operator==(const Valor& o) const { return v_ == o.v_; }
 

@@ -7,7 +7,10 @@
 #include <fstream>
 #include <iterator>
 #include <system_error>
+#include <span>
 #include <thread>
+
+#include "files/SafeSave.h"
 
 namespace neva {
 
@@ -26,8 +29,7 @@ constexpr int kDefaultTicks = 2;
 constexpr int kIdleSliceMs = 5;
 constexpr int kPauseSliceMs = 10;
 
-constexpr const char* kSaveFailed =
-    "The modem string could not be saved in the file AT. Check that its folder can be written to.";
+constexpr const char* kSaveFailed = "The modem string could not be saved in the file AT";
 
 std::string trim_blanks(const std::string& s) {
     const auto first = s.find_first_not_of(' ');
@@ -311,7 +313,8 @@ void Lectura_Escritura::Cadena_Personal(int combo3_index, int combo4_index, cons
     state_.Cadena_Modem = trim_blanks(*typed).substr(0, kRecordLength);
     state_.Cadena_Modem = trim_blanks(state_.Cadena_Modem);
     if (!state_.Cadena_Modem.empty() && !Guardar_Cadena_Modem(1))
-        messages_.message_box(kSaveFailed, MsgButtons::Ok, MsgIcon::Exclamation, kAppTitle);
+        messages_.message_box(std::string(kSaveFailed) + ": " + save_error() + ".", MsgButtons::Ok,
+                              MsgIcon::Exclamation, kAppTitle);
 
     if (!confirm_modem_connected(combo3_index, combo4_index, combo4_text)) return;
 
@@ -343,6 +346,8 @@ bool Lectura_Escritura::Leer_Cadena_Modem(int record) {
         state_.Cadena_Modem.clear();
         return true;
     }
+    // A pipe or a device at that name would block the read or never end it.
+    if (!fs::is_regular_file(path, ec)) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     in.seekg(static_cast<std::streamoff>((record - 1) * kRecordLength));
@@ -358,9 +363,15 @@ bool Lectura_Escritura::Guardar_Cadena_Modem(int record) {
     const fs::path path = at_file_path();
     std::error_code ec;
 
-    // The other records of the file are kept as they are.
+    // The other records of the file are kept as they are; a file they cannot be
+    // read from is not replaced.
+    save_error_ = "the file there cannot be read";
     std::string content;
     if (fs::exists(path, ec)) {
+        if (!fs::is_regular_file(path, ec)) {
+            save_error_ = kNotPlainFile;
+            return false;
+        }
         std::ifstream in(path, std::ios::binary);
         if (!in) return false;
         content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -374,26 +385,12 @@ bool Lectura_Escritura::Guardar_Cadena_Modem(int record) {
     field.resize(kRecordLength, ' ');
     content.replace(offset, kRecordLength, field);
 
-    // Written beside the old file and renamed over it, so that a failed write never
-    // leaves a broken "AT" behind.
-    fs::path temp = path;
-    temp += ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(content.data(), static_cast<std::streamsize>(content.size()));
-        out.close();
-        if (!out) {
-            fs::remove(temp, ec);
-            return false;
-        }
-    }
-    fs::rename(temp, path, ec);
-    if (ec) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    return true;
+    // The same safe save as the setpoint files: a failed write never leaves a broken
+    // "AT" behind, and whatever lies at the name is written through or refused.
+    const SaveOutcome saved = save_file_safely(
+        path, std::span(reinterpret_cast<const std::uint8_t*>(content.data()), content.size()));
+    save_error_ = saved.reason;
+    return saved.ok;
 }
 
 }  // namespace neva

@@ -64,8 +64,10 @@ public:
     bool Leer_Cadena_Modem(int record);
     // Writes Cadena_Modem, blank-padded or cut to 100 characters, into record `record`
     // of "AT", keeping the other records; creates the file when it is missing. The old
-    // file is replaced only once the new one is complete. False when it cannot be written.
+    // file is replaced only once the new one is complete (save_file_safely). False when
+    // it cannot be written; save_error() then says why.
     bool Guardar_Cadena_Modem(int record);
+    const std::string& save_error() const { return save_error_; }
 
     // The personal-string sequence on the port as it is set up now; sets Modem_Programado
     // and shows "Modem doesn't response" when the modem answers the string with ERROR.
@@ -135,6 +137,7 @@ private:
     std::string at_folder_;
     SavedPort saved_;
     bool running_ = false;
+    std::string save_error_;
 };
 
 }  // namespace neva

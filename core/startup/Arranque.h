@@ -41,6 +41,10 @@ public:
     // Reads "<speed>[,parity,data,stop] <port> <address>". An empty (or all blank)
     // line is not an external start: nullopt. Anything else either gives settings
     // or an error text.
+    // Fields are separated by runs of blanks, on purpose: a launcher that pads its
+    // fields or passes an empty argument ("9600,N,8,1  2 1") still means port 2 and
+    // address 1, and reading the second blank as an empty port field would connect
+    // to a different relay. Three fields are still exactly three.
     static std::optional<ResultadoLinea> interpretar(std::string_view linea);
 
     // The program's own version, "major.minor.revision" from the build (2.0.2).

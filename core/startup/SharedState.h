@@ -55,6 +55,10 @@ struct SharedState {
     // setpoints and by an edit of the relay's texts; cleared by a save and a load.
     // New, Load, ON, OFF and the reload after a communication error offer a save first.
     bool unsaved_changes = false;
+    // The images and the link's event record came from the relay since the last file
+    // load (set by the first good answer of a connection, cleared by a load): a save
+    // then writes the relay's events, otherwise it keeps those of the loaded file.
+    bool images_from_relay = false;
 
     // Flags of the link engine.
     bool Error_Comunicacion = false;    // communication stopped after an error

@@ -238,11 +238,11 @@ TEST_F(SetpointPages, OnlineLoadQueuesTheReadAndRefreshesWhenItArrives) {
     EXPECT_EQ(queued(0, 28), 1);
     EXPECT_NE(images().Imagen_Setpoints, images().Imagen_Edicion);
 
-    // The relay refused the write: the link put its values back; the page shows them.
-    copy_block_to_edit(images(), 2);
+    // A write that failed keeps the user's value in the edit image and on the page.
     link.Accion = 28;
     link.ComunicacionFinalizada(false);
-    EXPECT_EQ(page->editor("Byte_UnR1(0)")->text(), "100 %CT");
+    EXPECT_EQ(page->editor("Byte_UnR1(0)")->text(), "101 %CT");
+    EXPECT_EQ(edited("0181"), 101);
 
     // Once the page is gone the link's handler is the controller's alone again.
     page.reset();

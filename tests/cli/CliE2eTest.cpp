@@ -96,12 +96,12 @@ TEST_F(CliE2eTest, ReadThenShowGivesTheRelaysSetpointsEventsAndMetering) {
     EXPECT_TRUE(r.out.isEmpty());
 
     // What the relay holds arrived in the file: its setpoints pass the page checks
-    // and the ten newest events are stored with it.
+    // and its newest events are stored with it.
     const Registro_Archivo rec = testing::read_record(f.toStdString());
     EXPECT_TRUE(check_setpoints(shipped_register_map(), rec.setpoints).empty());
     EXPECT_EQ(trimmed(rec.version.str()), "1.03");
     EXPECT_EQ(rec.events[0].str().rfind(" 25,", 0), 0u) << rec.events[0].str();
-    EXPECT_EQ(rec.events[9].str().rfind(" 16,", 0), 0u) << rec.events[9].str();
+    EXPECT_EQ(rec.events[19].str().rfind(" 6,", 0), 0u) << rec.events[19].str();
 
     r = run_cli({QStringLiteral("show"), f});
     ASSERT_EQ(r.status, 0) << r.err_text();
@@ -177,6 +177,26 @@ TEST_F(CliE2eTest, WriteIsReadBackAndDiffShowsWhatChanged) {
     ASSERT_EQ(diffs.size(), 2);
     EXPECT_EQ(diffs[0].toObject().value("b").toObject().value("raw").toInt(), ct);
     EXPECT_EQ(diffs[1].toObject().value("b").toObject().value("raw").toInt(), delay);
+}
+
+TEST_F(CliE2eTest, WriteOnALineThatGarblesEveryOtherAnswerIsVerifiedAndTheRelayHoldsIt) {
+    // Every second answer has a bad CRC: every write and every read-back has to be
+    // repeated, and only the bytes read back identical count.
+    start({QStringLiteral("--bad-crc-every"), QStringLiteral("2")});
+    const QString before = file("before.NEVA2"), wanted = file("wanted.NEVA2"), after = file("after.NEVA2");
+    ASSERT_EQ(read_into(before).status, 0);
+    const SetpointImage old = testing::read_record(before.toStdString()).setpoints;
+    const std::uint16_t ct = testing::word(old, "0102") == 550 ? 450 : 550;
+    testing::write_modified_copy(before.toStdString(), wanted.toStdString(), {{"0102", ct}, {"0184", 350}});
+
+    Result r = run_cli(QStringList{QStringLiteral("write"), wanted} + line());
+    ASSERT_EQ(r.status, 0) << r.err_text();
+    EXPECT_NE(r.err_text().find("Setpoints were Saved to the Relay memory"), std::string::npos) << r.err_text();
+    EXPECT_NE(r.err_text().find("read back and identical"), std::string::npos) << r.err_text();
+
+    ASSERT_EQ(read_into(after).status, 0);
+    r = run_cli({QStringLiteral("diff"), wanted, after});
+    EXPECT_EQ(r.status, 0) << r.out_text() << r.err_text();
 }
 
 TEST_F(CliE2eTest, WriteRefusesAFileOutsideTheLimitsAndSendsNothing) {

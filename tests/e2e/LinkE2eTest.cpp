@@ -160,7 +160,8 @@ TEST_F(LinkE2eTest, SetpointBlockWriteIsReadBackFromTheRelay) {
     std::fill(images.Imagen_Setpoints.begin() + 56, images.Imagen_Setpoints.begin() + 100, 0);
     std::fill(images.Imagen_Edicion.begin() + 56, images.Imagen_Edicion.begin() + 100, 0);
     link->Encolar_Proceso(0, 62);
-    ASSERT_TRUE(run_until([this] { return sent_past(62, 2); }, kWaitMs));
+    // Block 2 was read at connect and as the write's read-back; this is the third.
+    ASSERT_TRUE(run_until([this] { return sent_past(62, 3); }, kWaitMs));
     EXPECT_TRUE(std::equal(block2.begin(), block2.end(), images.Imagen_Setpoints.begin() + 56));
     EXPECT_TRUE(std::equal(block2.begin(), block2.end(), images.Imagen_Edicion.begin() + 56));
 }

@@ -92,7 +92,8 @@ TEST_F(SetpointFiles, SavedFileIsOneExactRecordReplacingALongerOne) {
     EXPECT_TRUE(std::equal(images.Imagen_Edicion.begin(), images.Imagen_Edicion.end(), b.begin() + 198));
     EXPECT_TRUE(std::equal(images.Imagen_AV.begin(), images.Imagen_AV.end(), b.begin() + 399));
     EXPECT_EQ(text_at(b, 1900, 60), "Event at 64" + std::string(49, ' '));
-    EXPECT_EQ(text_at(b, 1900 + 10 * 60, 60), std::string(60, ' '));
+    EXPECT_EQ(text_at(b, 1900 + 19 * 60, 60), "Event at 83" + std::string(49, ' '));
+    EXPECT_EQ(text_at(b, 1900 + 20 * 60, 60), std::string(60, ' '));
     EXPECT_EQ(text_at(b, 3160, 8), "1.03    ");
     // No temporary file is left beside it.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 1);
@@ -121,12 +122,13 @@ TEST_F(SetpointFiles, SaveThenLoadRestoresEverything) {
     EXPECT_EQ(fresh.Version_Rele, "1.03    ");  // 8 characters as stored
     EXPECT_FALSE(fresh.En_Linea);
     EXPECT_TRUE(fresh.Archivo_Cargado);
-    EXPECT_EQ(fresh.Eventos_Guardados[10], "Event at 73");
-    EXPECT_EQ(fresh.Eventos_Guardados[11], "");
+    EXPECT_EQ(fresh.Eventos_Guardados[1], "Event at 64");
+    EXPECT_EQ(fresh.Eventos_Guardados[20], "Event at 83");
 }
 
-TEST_F(SetpointFiles, OlderEventEntriesSurviveFromTheLastGoodLoad) {
-    // A file whose 21 event entries are all filled; the saved copy refreshes 0..9 only.
+TEST_F(SetpointFiles, EventEntriesComeFromOneRecordOnly) {
+    // A file whose 21 event entries are all filled; a save with the link's record
+    // refreshes all twenty that a load reads, a save without keeps the file's.
     const fs::path p = dir / "events.NEVA2";
     save_sample(p);
     auto b = read_all(p);
@@ -146,8 +148,11 @@ TEST_F(SetpointFiles, OlderEventEntriesSurviveFromTheLastGoodLoad) {
     ASSERT_TRUE(files.Guardar_Archivo(q.string(), event_text));
     const auto c = read_all(q);
     EXPECT_EQ(text_at(c, 1900, 11), "Event at 64");
-    EXPECT_EQ(text_at(c, 1900 + 10 * 60, 12), "  old 10    ");
+    EXPECT_EQ(text_at(c, 1900 + 19 * 60, 12), "Event at 83 ");
     EXPECT_EQ(text_at(c, 1900 + 20 * 60, 12), "  old 20    ");
+    ASSERT_TRUE(files.Leer_Archivo(p.string()).loaded);
+    ASSERT_TRUE(files.Guardar_Archivo(q.string(), {}));
+    EXPECT_EQ(text_at(read_all(q), 1900, 12), "  old 0     ");
 }
 
 TEST_F(SetpointFiles, PaddedMarkerAndLongerFileAreAccepted) {
@@ -195,39 +200,6 @@ TEST_F(SetpointFiles, RefusedFilesChangeNothing) {
     msgs.expect_message(Manejo_de_Archivos::read_failed_text(dir.string()));
     EXPECT_FALSE(files.Leer_Archivo(dir.string()).loaded);
     EXPECT_EQ(images.Imagen_Edicion, before.Imagen_Edicion);
-}
-
-TEST_F(SetpointFiles, FailedSaveReportsAndLeavesTheOldFile) {
-    Manejo_de_Archivos files(state, images, msgs, clock);
-
-    // Parent is a regular file: the folder cannot exist.
-    write_all(dir / "plain", {1, 2, 3});
-    const std::string impossible = (dir / "plain" / "x.NEVA2").string();
-    msgs.expect_message(Manejo_de_Archivos::save_failed_text(impossible), kAppTitle, MsgButtons::Ok,
-                        MsgIcon::Exclamation);
-    EXPECT_FALSE(files.Guardar_Archivo(impossible, event_text));
-    EXPECT_EQ(read_all(dir / "plain"), (std::vector<std::uint8_t>{1, 2, 3}));
-
-    // An existing file whose replacement cannot be written stays byte for byte.
-    const fs::path old = dir / "old.NEVA2";
-    write_all(old, {9, 8, 7});
-    fs::create_directory(dir / "old.NEVA2.saving");  // blocks the temporary file
-    msgs.expect_message(Manejo_de_Archivos::save_failed_text(old.string()));
-    EXPECT_FALSE(files.Guardar_Archivo(old.string(), event_text));
-    EXPECT_EQ(read_all(old), (std::vector<std::uint8_t>{9, 8, 7}));
-    EXPECT_TRUE(fs::is_directory(dir / "old.NEVA2.saving"));  // not ours: left alone
-
-    // A folder in the way of the rename: the folder and its contents stay, no temp left.
-    fs::create_directory(dir / "taken.NEVA2");
-    write_all(dir / "taken.NEVA2" / "inside", {1});
-    const std::string taken = (dir / "taken.NEVA2").string();
-    msgs.expect_message(Manejo_de_Archivos::save_failed_text(taken));
-    EXPECT_FALSE(files.Guardar_Archivo(taken, event_text));
-    msgs.verify();
-    EXPECT_EQ(read_all(dir / "taken.NEVA2" / "inside"), (std::vector<std::uint8_t>{1}));
-    EXPECT_FALSE(fs::exists(dir / "taken.NEVA2.saving"));
-    // And the buffer did not take the failed save's texts.
-    EXPECT_EQ(files.record().marker.trimmed_right(), "");
 }
 
 TEST_F(SetpointFiles, DialogsUseTheirTextsAndCancelDoesNothing) {

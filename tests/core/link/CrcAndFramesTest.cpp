@@ -81,7 +81,7 @@ TEST(Frames, EveryRequestIsBuiltByteExactForTheLinksAddress) {
 }
 
 TEST(Frames, AnAnswerIsValidOnlyWhenWholeFromTheRelayAndForTheRequest) {
-    const ExpectedAnswer read12{kFnReadInput, 17};
+    const ExpectedAnswer read12{kFnReadInput, 17, {}};
     Bytes good{17, 0x04, 12};
     for (int i = 0; i < 12; ++i) good.push_back(static_cast<std::uint8_t>(i));
     good = with_crc(good);
@@ -91,8 +91,8 @@ TEST(Frames, AnAnswerIsValidOnlyWhenWholeFromTheRelayAndForTheRequest) {
     bad_crc.back() ^= 1;
     EXPECT_FALSE(answer_is_valid(bad_crc, 17, read12));
     EXPECT_FALSE(answer_is_valid(good, 18, read12)) << "another slave";
-    EXPECT_FALSE(answer_is_valid(good, 17, {kFnReadHolding, 17})) << "another function";
-    EXPECT_FALSE(answer_is_valid(good, 17, {kFnReadInput, 21})) << "fewer data than expected";
+    EXPECT_FALSE(answer_is_valid(good, 17, {kFnReadHolding, 17, {}})) << "another function";
+    EXPECT_FALSE(answer_is_valid(good, 17, {kFnReadInput, 21, {}})) << "fewer data than expected";
     EXPECT_FALSE(answer_is_valid(with_crc({17, 0x84, 0x02}), 17, read12)) << "exception answer";
     EXPECT_FALSE(answer_is_valid(with_crc({17, 0x04, 2, 0, 1}), 17, read12)) << "short with good CRC";
     EXPECT_FALSE(answer_is_valid({17, 0x04}, 17, read12));
@@ -100,8 +100,8 @@ TEST(Frames, AnAnswerIsValidOnlyWhenWholeFromTheRelayAndForTheRequest) {
 
     // The echo of a command is its answer; its contents are not compared.
     const Bytes echo = with_crc({17, 0x05, 0x00, 0x09, 0xFF, 0x00});
-    EXPECT_TRUE(answer_is_valid(echo, 17, {kFnCommand, 8}));
-    EXPECT_FALSE(answer_is_valid(echo, 17, {kFnWriteRegisters, 8}));
+    EXPECT_TRUE(answer_is_valid(echo, 17, {kFnCommand, 8, {}}));
+    EXPECT_FALSE(answer_is_valid(echo, 17, {kFnWriteRegisters, 8, {}}));
 }
 
 }  // namespace

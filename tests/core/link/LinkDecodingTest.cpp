@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "LinkTestRig.h"
+#include "link/LinkMessages.h"
 
 namespace neva {
 namespace {
@@ -116,6 +117,7 @@ TEST(NEVA200, IdentificationVersionTexts) {
         neva.Accion = 60;
         neva.Ejecuta();
         r.relay.set(0x0000, {c.w0, c.w1, c.w2});
+        if (!c.supported) r.messages.expect_message(unsupported_relay_text(c.w0, c.w1, c.w2));
         r.port.deliver(r.relay.reply(r.last()));
         neva.Refrescar();
         EXPECT_EQ(neva.Resultado(), c.supported) << c.w2;

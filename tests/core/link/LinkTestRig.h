@@ -143,10 +143,14 @@ struct Rig {
         for (int i = 0; i < limit && fr(last()) != req; ++i) answer();
         ASSERT_EQ(fr(last()), req);
     }
-    // One second passes with no answer.
+    testing::FakeTimer& quiet() { return static_cast<testing::FakeTimer&>(link.QuietTimer()); }
+
+    // One second passes with no answer (and the quiet half second after a request
+    // given up, which sends the next one).
     void tick() {
         drain_new();
         timer1().fire();
+        quiet().fire();
     }
 
     // Connects to the test relay and answers until the link has settled into its

@@ -131,39 +131,6 @@ TEST(LinkController, OffStopsTheLinkAndALateAnswerClosesThePort) {
     EXPECT_EQ(r.port.written.size(), sent + 1);
 }
 
-TEST(LinkController, SendingAFileRetriesBlockOneThenGivesUpOrIsConfirmedOnce) {
-    Rig r;
-    r.state.Puerto_Com = 2;
-    r.state.Velocidad_Com = 4800;
-    r.images.Imagen_Edicion[0] = 0x5A;
-    ASSERT_TRUE(r.link.start_file_send(9));
-    EXPECT_EQ(r.port.settings(), "4800,N,8,1");
-    ASSERT_EQ(r.port.written.size(), 1u);
-    EXPECT_EQ(r.last()[0], 9);
-    EXPECT_EQ(r.last()[7], 0x5A);
-
-    r.port.drain();  // Timer1 starts when the frame has gone
-    for (int i = 0; i < 4; ++i) r.tick();
-    EXPECT_EQ(r.port.written.size(), 5u) << "block 1 sent again four times";
-    r.messages.expect_message("Error sending File to Relay", kAppTitle, MsgButtons::Ok, MsgIcon::Critical);
-    r.tick();
-    EXPECT_FALSE(r.state.Enviando_Archivo);
-    EXPECT_FALSE(r.port.is_open());
-
-    // Answered, the file is confirmed once and nothing more is dispatched.
-    r.port.written.clear();
-    r.drained_ = 0;
-    ASSERT_TRUE(r.link.start_file_send(9));
-    r.relay.address = 9;
-    r.images.Imagen_Edicion[3] = 0x33;
-    r.messages.expect_message("Setpoints were Saved to the Relay memory", "NEVA", MsgButtons::Ok,
-                              MsgIcon::Information);
-    r.answer();
-    EXPECT_FALSE(r.state.Enviando_Archivo);
-    EXPECT_EQ(r.images.Imagen_Setpoints[3], 0x33);
-    EXPECT_EQ(r.port.written.size(), 1u) << "nothing is dispatched after a file send";
-}
-
 TEST(LinkController, PrintingEventsReportsReadyOnceTheQueuedReadsAreDone) {
     Rig r;
     int ready = 0;

@@ -21,6 +21,15 @@ TEST(Arranque, ExternalStartLineGivesSpeedPortAndAddress) {
     auto b = Arranque::interpretar("  1200, 1   1  ");
     ASSERT_TRUE(b && b->linea) << (b ? b->error : "");
     EXPECT_EQ(b->linea->velocidad, 1200);
+    // Two blanks, or an empty argument between the fields, are one separator on
+    // purpose: port 2 and address 1, never an empty port field.
+    const std::string lines[] = {"9600,N,8,1  2  1", Arranque::unir_argumentos({"9600,N,8,1", "", "2", "1"})};
+    for (const auto& l : lines) {
+        auto d = Arranque::interpretar(l);
+        ASSERT_TRUE(d && d->linea) << l;
+        EXPECT_EQ(d->linea->puerto, 2);
+        EXPECT_EQ(d->linea->direccion, 1);
+    }
 
     EXPECT_FALSE(Arranque::interpretar("   "));
 }
