@@ -13,9 +13,16 @@ HistoryRecorder::HistoryRecorder(LinkController& link, const SharedState& state,
                                  const Clock& clock, SnapshotStore& store, Identity identity)
     : link_(link), state_(state), images_(images), clock_(clock), store_(store), identity_(std::move(identity)) {
     observer_ = link_.watch_exchanges([this](int accion, bool ok) { exchange_ended(accion, ok); });
+    NEVA200& neva = link_.NEVA();
+    neva.on_read_back = [this](int block) { read_belongs_to_write(block); };
+    neva.on_writes_verified = [this](const std::vector<int>& blocks) { writes_verified(blocks); };
 }
 
-HistoryRecorder::~HistoryRecorder() { link_.unwatch_exchanges(observer_); }
+HistoryRecorder::~HistoryRecorder() {
+    link_.unwatch_exchanges(observer_);
+    link_.NEVA().on_read_back = nullptr;
+    link_.NEVA().on_writes_verified = nullptr;
+}
 
 void HistoryRecorder::read_belongs_to_write(int block) {
     if (block == 1 || block == 2) read_back_[block - 1] = true;

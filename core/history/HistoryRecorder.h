@@ -4,10 +4,12 @@
 // snapshot when a write of them has been read back identical. The desktop program
 // and the command-line tool run the same recorder on their link.
 //
-// A snapshot holds both blocks, so it is taken only once both have come from the
-// relay on this connection (never with a block left over from a file), and the two
-// reads of one request (the connect reads both, one after the other) make one
-// snapshot. The store may fail (a locked, read-only or damaged database): that is
+// The recorder listens to the link itself: every finished exchange, and the link's
+// word that a read was a write's read-back or that a write ended read back
+// identical. A snapshot holds both blocks, so it is taken only once both have come
+// from the relay on this connection (never with a block left over from a file), and
+// the two reads of one request (the connect reads both, one after the other) make
+// one snapshot. The store may fail (a locked, read-only or damaged database): that is
 // reported through on_failed and never stops or delays the link.
 
 #include <array>
