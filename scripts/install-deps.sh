@@ -7,6 +7,7 @@ PACKAGES=(
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev
   qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
+  libqt6sql6-sqlite poppler-utils
   libmodbus-dev
   xvfb xauth x11-utils imagemagick socat
   locales
