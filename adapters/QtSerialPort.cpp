@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include "platform/PortName.h"
+
 #ifdef Q_OS_UNIX
 #include <poll.h>
 #endif
@@ -55,15 +57,7 @@ QtSerialPort::~QtSerialPort() {
 }
 
 QString QtSerialPort::device_name(int number) {
-    const QByteArray variable = "NEVA_COM" + QByteArray::number(number);
-    const QString from_env = qEnvironmentVariable(variable.constData());
-    if (!from_env.isEmpty()) return from_env;
-    if (number < 1) return {};
-#ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(number);
-#else
-    return QStringLiteral("/dev/ttyS%1").arg(number - 1);
-#endif
+    return QString::fromStdString(port_device_name(number));
 }
 
 bool QtSerialPort::parse_settings(const std::string& text, LineSettings& out) {

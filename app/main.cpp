@@ -6,19 +6,35 @@
 // at once with those settings.
 
 #include <QApplication>
+#include <QIcon>
 #include <QStringList>
+
+#include <cstdio>
 
 #include "HistoryDatabase.h"
 #include "services/QtMessageService.h"
 #include "startup/Arranque.h"
+#include "startup/ProgramHelp.h"
 #include "ui/AppContext.h"
 #include "ui/Inicio.h"
 #include "ui/Principal.h"
 
 int main(int argc, char** argv) {
+    // --help and --version answer on the terminal and need no display, so they come
+    // before QApplication, which would refuse to start without one.
+    if (auto text = neva::ProgramHelp::information_request(std::vector<std::string>(argv + 1, argv + argc))) {
+        std::fputs(text->c_str(), stdout);
+        return 0;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("NEVA Setup"));
     QApplication::setApplicationVersion(QString::fromStdString(neva::Arranque::version_programa()));
+    // The desktop entry's name, so that a Wayland desktop shows the window under the
+    // menu entry and its icon; the theme icon of an installed program, else our own.
+    QGuiApplication::setDesktopFileName(QStringLiteral(NEVA_APP_ID));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral(NEVA_APP_ID), QIcon(QStringLiteral(":/icons/neva-setup.png"))));
     // The program ends through Exit or the close box of the main window only; the
     // connection dialog or a page left open must not keep it alive, nor end it.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -34,6 +50,15 @@ int main(int argc, char** argv) {
     auto principal = neva::Inicio::Main(*ctx, neva::Arranque::unir_argumentos(args));
     if (auto* mensajes = dynamic_cast<neva::QtMessageService*>(&ctx->messages())) mensajes->set_parent(principal.get());
     principal->terminar = [] { QCoreApplication::quit(); };
+
+    // The package checks start the installed program once, offscreen, and need to
+    // know that it came up with the factory setpoints loaded from where it found them.
+    if (qEnvironmentVariableIsSet("NEVA_SETUP_STARTUP_CHECK")) {
+        const bool loaded = ctx->state().Archivo_Cargado;
+        std::printf("%s %s\n", loaded ? "loaded" : "not loaded", ctx->ruta_archivo_defecto().c_str());
+        principal.reset();
+        return loaded ? 0 : 1;
+    }
     const int rc = app.exec();
     principal.reset();
     return rc;

@@ -9,6 +9,8 @@
 #include <QStandardPaths>
 #include <QVariant>
 
+#include "startup/ProgramFolders.h"
+
 #include <algorithm>
 
 #ifndef Q_OS_WIN
@@ -102,16 +104,11 @@ bool create_private_file(const QString& path, QString& why) {
 }  // namespace
 
 std::string HistoryDatabase::default_path() {
-    // The XDG rules: an absolute XDG_DATA_HOME, else ~/.local/share (Qt's generic data
-    // location on the other systems).
-    QString base;
-#ifndef Q_OS_WIN
-    const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
-    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg)) base = xdg;
-    else if (const QString home = qEnvironmentVariable("HOME"); !home.isEmpty()) base = home + "/.local/share";
-#endif
-    if (base.isEmpty()) base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    return (base + QStringLiteral("/neva-setup/history.sqlite")).toStdString();
+    std::string folder = ProgramFolders::user_data_folder();
+    // No home at all (a bare service account): Qt's idea of a data folder.
+    if (folder.empty())
+        folder = (QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + "/neva-setup").toStdString();
+    return folder + "/history.sqlite";
 }
 
 std::string HistoryDatabase::user_name() {

@@ -25,7 +25,7 @@ public:
     // a relay's snapshots.
     static constexpr int kSchemaVersion = 2;
 
-    // $XDG_DATA_HOME/neva-setup/history.sqlite, else ~/.local/share/neva-setup/...
+    // history.sqlite in the user's data folder (ProgramFolders::user_data_folder()).
     static std::string default_path();
     // The computer user running the program ("" when the system does not say).
     static std::string user_name();

@@ -1,6 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build, the tests and the simulator need.
 # Safe to run again: it only calls apt-get when something is missing.
+#
+#   bash scripts/install-deps.sh          what building and running needs
+#   bash scripts/install-deps.sh --test   also the package checks (lintian, desktop
+#                                         and AppStream validators) and the Windows
+#                                         cross build of the core with Wine to run it
 set -euo pipefail
 
 PACKAGES=(
@@ -11,7 +16,14 @@ PACKAGES=(
   libmodbus-dev
   xvfb xauth x11-utils imagemagick socat
   locales
+  help2man dpkg-dev file
 )
+if [ "${1:-}" = "--test" ]; then
+  PACKAGES+=(
+    lintian desktop-file-utils appstream
+    g++-mingw-w64-x86-64-posix wine wine64
+  )
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -17,6 +17,7 @@
 
 #include "files/Manejo_de_Archivos.h"
 #include "modem/Lectura_Escritura.h"
+#include "startup/ProgramFolders.h"
 #include "image/Manejo_de_Datos.h"
 #include "ui/Principal.h"
 
@@ -119,10 +120,14 @@ Comunicacion::Comunicacion(Principal& principal) : QDialog(&principal), principa
     {
         auto& ctx = principal_.contexto();
         // The modem is programmed on the main window's port; the waits keep the window
-        // painting. The file "AT" lives in the current directory, as it always has.
+        // painting. The file "AT" is kept in the user's configuration folder; one that
+        // an earlier version left in the current directory is still read until then.
+        const std::string here = QDir::currentPath().toStdString();
+        std::string config = ProgramFolders::config_folder();
+        if (config.empty()) config = here;
         modem_ = std::make_unique<Lectura_Escritura>(
             ctx.state(), ctx.port(), ctx.clock(), ctx.messages(), [] { QCoreApplication::processEvents(); },
-            QDir::currentPath().toStdString());
+            config, here);
     }
 
     // OK / Cancel.

@@ -6,7 +6,7 @@
 #include "HistoryRecording.h"
 #include "SettingsReport.h"
 #include "services/QtMessageService.h"
-#include "startup/Arranque.h"
+#include "startup/ProgramFolders.h"
 
 namespace neva {
 
@@ -29,7 +29,7 @@ std::unique_ptr<AppContext> AppContext::with_qt_platform() {
                                         std::make_unique<QtMessageService>(), std::make_unique<QtClock>());
 }
 
-std::string AppContext::ruta_archivo_defecto() const { return Arranque::ruta_archivo_defecto(state_.Ruta_Programa); }
+std::string AppContext::ruta_archivo_defecto() const { return ProgramFolders::default_file(state_.Ruta_Programa); }
 
 void AppContext::start_history(const std::string& database_path) {
     history_ = std::make_unique<records::HistoryRecording>(*link_, state_, images_, *clock_, records::program_name(),

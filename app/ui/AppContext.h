@@ -45,7 +45,7 @@ public:
     LinkController& link() { return *link_; }
     NEVA200& NEVA() { return link_->NEVA(); }
 
-    // Ruta_Programa + separator + "Default.NEVA2".
+    // "Default.NEVA2" beside the program (Ruta_Programa), else in the installed data folder.
     std::string ruta_archivo_defecto() const;
     // The event texts a save writes: the link's decoded values by position while
     // the images hold the relay's data; none (the loaded file's stay) otherwise.

@@ -61,7 +61,6 @@ std::optional<double> valor_inicial(const std::string& texto) {
 Principal::Principal(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(ctx) {
     setObjectName("Principal");
     poner_titulo(kTitulo);
-    setWindowIcon(ToolBarIcons::icon(ToolBarIcons::ActualValues));
 
     // The breaker status display fills the window.
     auto* centro = new QWidget(this);

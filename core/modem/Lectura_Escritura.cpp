@@ -43,14 +43,16 @@ std::string as_text(const std::vector<std::uint8_t>& bytes) { return std::string
 }  // namespace
 
 Lectura_Escritura::Lectura_Escritura(SharedState& state, SerialPort& port, Clock& clock, MessageService& messages,
-                                     std::function<void()> process_events, std::string at_folder)
+                                     std::function<void()> process_events, std::string at_folder,
+                                     std::string old_at_folder)
     : state_(state),
       port_(port),
       clock_(clock),
       messages_(messages),
       process_events_(std::move(process_events)),
       sleep_([](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }),
-      at_folder_(std::move(at_folder)) {}
+      at_folder_(std::move(at_folder)),
+      old_at_folder_(std::move(old_at_folder)) {}
 
 void Lectura_Escritura::set_sleep(std::function<void(int)> sleep) { sleep_ = std::move(sleep); }
 
@@ -337,9 +339,19 @@ std::string Lectura_Escritura::at_file_path() const {
     return at_folder_.empty() ? std::string("AT") : (fs::path(at_folder_) / "AT").string();
 }
 
+std::string Lectura_Escritura::at_read_path() const {
+    // A string saved by an earlier version, in the directory it was started from,
+    // is still offered until the user saves one in the new place.
+    std::error_code ec;
+    const std::string path = at_file_path();
+    if (old_at_folder_.empty() || fs::exists(path, ec) || ec) return path;
+    const std::string old_path = (fs::path(old_at_folder_) / "AT").string();
+    return fs::is_regular_file(old_path, ec) ? old_path : path;
+}
+
 bool Lectura_Escritura::Leer_Cadena_Modem(int record) {
     if (record < 1) return false;
-    const fs::path path = at_file_path();
+    const fs::path path = at_read_path();
     std::error_code ec;
     if (!fs::exists(path, ec)) {
         if (ec) return false;
@@ -362,6 +374,9 @@ bool Lectura_Escritura::Guardar_Cadena_Modem(int record) {
     if (record < 1) return false;
     const fs::path path = at_file_path();
     std::error_code ec;
+    // The configuration folder does not exist before the first string is kept.
+    if (!at_folder_.empty() && !fs::is_directory(at_folder_, ec) && !fs::create_directories(at_folder_, ec))
+        return false;
 
     // The other records of the file are kept as they are; a file they cannot be
     // read from is not replaced.

@@ -37,10 +37,13 @@ public:
 
     // `port` is the main window's serial port (MSComm1). `process_events` lets the
     // user interface run during the waits that allow it (QCoreApplication::processEvents
-    // in the program); `at_folder` is where the file "AT" lives (the program passes its
-    // current directory; empty = the current directory).
+    // in the program); `at_folder` is where the file "AT" is kept (the program passes
+    // the user's configuration folder, created on the first save; empty = the current
+    // directory). `old_at_folder` is where earlier versions kept it (the current
+    // directory): its "AT" is read while `at_folder` has none, and never written.
     Lectura_Escritura(SharedState& state, SerialPort& port, Clock& clock, MessageService& messages,
-                      std::function<void()> process_events, std::string at_folder = {});
+                      std::function<void()> process_events, std::string at_folder = {},
+                      std::string old_at_folder = {});
 
     // How the blocking pause and the idle moments of the waits let time pass; the
     // default sleeps the thread. Tests make it move a fake clock.
@@ -77,7 +80,10 @@ public:
     // needs silence on the line around it). Bounded even if the clock stands still.
     void Pausa(int milliseconds);
 
+    // Where "AT" is written; where it is read from (the old place while the new one
+    // has no file yet).
     std::string at_file_path() const;
+    std::string at_read_path() const;
 
     // The result code at the start of a modem's reply, after any echoed command line:
     // the number of a numeric code ("0" CR) or of a verbal one (CR LF "OK" CR LF = 0,
@@ -135,6 +141,7 @@ private:
     std::function<void()> process_events_;
     std::function<void(int)> sleep_;
     std::string at_folder_;
+    std::string old_at_folder_;
     SavedPort saved_;
     bool running_ = false;
     std::string save_error_;

@@ -49,6 +49,7 @@ Options:
                   "ATE0 V0 S0=2 &W1 &Y1" answer the numeric error "4" CR
   --quiet         no log of command lines on standard error
   --help          this text
+  --version       the version of the simulator
 
 The program ends cleanly on SIGTERM or SIGINT and keeps serving when the program
 under test closes and reopens the port.
@@ -87,6 +88,8 @@ int main(int argc, char** argv) {
         if (arg == "--help" || arg == "-h") {
             std::fputs(kHelp, stdout);
             return 0;
+        } else if (arg == "--version") {
+            return program.print_version();
         } else if (arg == "--device" || arg == "--link" || arg == "--baud") {
             if (!value) return usage_error(arg + " needs a value");
             ++i;

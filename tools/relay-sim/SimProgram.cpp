@@ -24,6 +24,11 @@ int SimProgram::usage_error(const std::string& message) const {
     return 2;
 }
 
+int SimProgram::print_version() const {
+    std::printf("%s %s\n", name_.c_str(), NEVA_VERSION);
+    return 0;
+}
+
 int SimProgram::fail(const std::string& message) const {
     std::fprintf(stderr, "%s: %s\n", name_.c_str(), message.c_str());
     return 1;

@@ -17,6 +17,8 @@ public:
 
     // "<name>: <message>" and the hint to --help on standard error; the exit status 2.
     int usage_error(const std::string& message) const;
+    // "<name> <version>" on standard output, as --version prints it; the exit status 0.
+    int print_version() const;
     // "<name>: <message>" on standard error; the exit status 1.
     int fail(const std::string& message) const;
 

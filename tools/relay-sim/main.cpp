@@ -62,6 +62,7 @@ Faults:
 Other:
   --quiet               no log of requests on standard error
   --help                this text
+  --version             the version of the simulator
 
 The program ends cleanly on SIGTERM or SIGINT. It keeps serving when the program
 under test closes and reopens the port.
@@ -117,6 +118,8 @@ int main(int argc, char** argv) {
         if (arg == "--help" || arg == "-h") {
             std::fputs(kHelp, stdout);
             return 0;
+        } else if (arg == "--version") {
+            return program.print_version();
         } else if (arg == "--device") {
             if (!need(value != nullptr)) return usage_error("--device needs a path");
             device = value;

@@ -39,10 +39,27 @@ TEST_F(ArchivoAT, RecordsAreHundredBlankPaddedBytesAndShortFilesAreRefused) {
     EXPECT_FALSE(modem->Leer_Cadena_Modem(1));
     EXPECT_EQ(state.Cadena_Modem, "kept");
 
-    // A folder that cannot hold the file: the save fails and says so in the personal path.
-    Lectura_Escritura nowhere(state, port, clock, messages, [] {}, (folder / "missing" / "deeper").string());
+    // A folder that cannot be made (a file stands in its way): the save fails.
+    std::ofstream(folder / "blocker") << "x";
+    Lectura_Escritura nowhere(state, port, clock, messages, [] {}, (folder / "blocker" / "deeper").string());
     state.Cadena_Modem = "ATZ";
     EXPECT_FALSE(nowhere.Guardar_Cadena_Modem(1));
+}
+
+TEST_F(ArchivoAT, OldStringIsReadUntilOneIsKeptInTheConfigurationFolder) {
+    const std::filesystem::path config = folder / "config" / "neva-setup";
+    write_at_file("ATS0=1" + std::string(94, ' '));  // left by an earlier version in its working folder
+    Lectura_Escritura moved(state, port, clock, messages, [] {}, config.string(), folder.string());
+    ASSERT_TRUE(moved.Leer_Cadena_Modem(1));
+    EXPECT_EQ(state.Cadena_Modem, "ATS0=1" + std::string(94, ' '));
+
+    // The first save creates the folder and leaves the old file as it was.
+    state.Cadena_Modem = "AT&C1";
+    ASSERT_TRUE(moved.Guardar_Cadena_Modem(1));
+    EXPECT_EQ(at_file(), "ATS0=1" + std::string(94, ' '));
+    ASSERT_TRUE(moved.Leer_Cadena_Modem(1));
+    EXPECT_EQ(state.Cadena_Modem, "AT&C1" + std::string(95, ' '));
+    EXPECT_TRUE(std::filesystem::is_regular_file(config / "AT"));
 }
 
 }  // namespace

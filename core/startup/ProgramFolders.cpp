@@ -1,0 +1,74 @@
+#include "startup/ProgramFolders.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "startup/Arranque.h"
+
+#ifndef NEVA_DATA_FROM_BIN
+#define NEVA_DATA_FROM_BIN "../share/neva-setup"
+#endif
+
+namespace neva {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kDefaultFile = "Default.NEVA2";
+
+std::string native(const fs::path& p) { return p.lexically_normal().make_preferred().string(); }
+
+}  // namespace
+
+std::string ProgramFolders::installed_data_relative() { return NEVA_DATA_FROM_BIN; }
+
+std::vector<std::string> ProgramFolders::data_folders(std::string_view program_dir) {
+    std::vector<std::string> out;
+    out.push_back(Arranque::sin_separador_final(program_dir));
+    if (!program_dir.empty()) {
+        const std::string installed =
+            Arranque::sin_separador_final(native(fs::path(std::string(program_dir)) / installed_data_relative()));
+        if (installed != out.front()) out.push_back(installed);
+    }
+    return out;
+}
+
+std::string ProgramFolders::default_file(std::string_view program_dir) {
+    for (const auto& folder : data_folders(program_dir)) {
+        const std::string candidate = Arranque::ruta_archivo_defecto(folder);
+        std::error_code ec;
+        if (fs::is_regular_file(candidate, ec)) return candidate;
+    }
+    return Arranque::ruta_archivo_defecto(program_dir);
+}
+
+std::string ProgramFolders::config_folder(const Environment& env) {
+    auto absolute = [](const std::optional<std::string>& v) {
+        return v && !v->empty() && fs::path(*v).is_absolute();
+    };
+#ifdef _WIN32
+    if (auto appdata = env("APPDATA"); absolute(appdata)) return native(fs::path(*appdata) / "NEVA Setup");
+    return {};
+#else
+    if (auto xdg = env("XDG_CONFIG_HOME"); absolute(xdg)) return native(fs::path(*xdg) / "neva-setup");
+    if (auto home = env("HOME"); absolute(home)) return native(fs::path(*home) / ".config" / "neva-setup");
+    return {};
+#endif
+}
+
+std::string ProgramFolders::user_data_folder(const Environment& env) {
+    auto absolute = [](const std::optional<std::string>& v) {
+        return v && !v->empty() && fs::path(*v).is_absolute();
+    };
+#ifdef _WIN32
+    if (auto local = env("LOCALAPPDATA"); absolute(local)) return native(fs::path(*local) / "NEVA Setup");
+    return {};
+#else
+    if (auto xdg = env("XDG_DATA_HOME"); absolute(xdg)) return native(fs::path(*xdg) / "neva-setup");
+    if (auto home = env("HOME"); absolute(home)) return native(fs::path(*home) / ".local" / "share" / "neva-setup");
+    return {};
+#endif
+}
+
+}  // namespace neva
