@@ -23,7 +23,8 @@ namespace {
 
 QString q(const std::string& s) { return QString::fromStdString(s); }
 
-const char* const kChoices[] = {"Working setpoints", "Relay (read now)", "Setpoint file...", "Snapshot"};
+// In the order of Choice; a snapshot is offered only once one has been given.
+const char* const kChoices[] = {"Working setpoints", "Relay (read now)", "Setpoint file..."};
 
 // "Feeder 7, firmware 1.03, saved 2026-12-06T12:00:00" under a side's list.
 QString describe(const SetpointSource& s) {
@@ -96,6 +97,8 @@ CompareWindow::CompareWindow(AppContext& ctx, QWidget* parent) : QWidget(parent,
 
     read_ = new RelayRead(ctx_, this);
     recompute();
+    // Room for both texts of the widest rows side by side.
+    resize(1180, 660);
 }
 
 CompareWindow::~CompareWindow() = default;
@@ -117,7 +120,9 @@ void CompareWindow::picked(int side, int index) {
 void CompareWindow::set_source(int side, const SetpointSource& source) {
     snapshots_[side] = source;
     chosen_[side] = Choice::Snapshot;
-    Sources[side]->setItemText(static_cast<int>(Choice::Snapshot), q(source.name));
+    const int item = static_cast<int>(Choice::Snapshot);
+    if (Sources[side]->count() <= item) Sources[side]->addItem(QString());
+    Sources[side]->setItemText(item, q(source.name));
     take(side, source);
 }
 

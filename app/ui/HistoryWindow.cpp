@@ -47,9 +47,11 @@ HistoryWindow::HistoryWindow(Principal& principal,
 
     auto* root = new QVBoxLayout(this);
     auto* top = new QHBoxLayout();
-    top->addWidget(new QLabel(QStringLiteral("&Relay:"), this));
+    auto* relay_label = new QLabel(QStringLiteral("&Relay:"), this);
+    top->addWidget(relay_label);
     Relays = new QComboBox(this);
     Relays->setObjectName("Relays");
+    relay_label->setBuddy(Relays);
     top->addWidget(Relays, 1);
     root->addLayout(top);
     connect(Relays, &QComboBox::currentIndexChanged, this, [this] { fill(); });
@@ -94,6 +96,7 @@ HistoryWindow::HistoryWindow(Principal& principal,
     new QShortcut(QKeySequence::Refresh, this, [this] { refresh(); });
     new QShortcut(QKeySequence::Cancel, this, [this] { close(); });
     selection_changed();
+    resize(940, 520);
 }
 
 HistoryWindow::~HistoryWindow() = default;
