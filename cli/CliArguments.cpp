@@ -8,7 +8,10 @@ namespace neva::cli {
 
 namespace {
 
-enum class Opt { Help, Json, Port, Baud, Address, Timeout, Output, Programmer, RelayName, Observations, Format };
+enum class Opt {
+    Help, Json, Port, Baud, Address, Timeout, Output, Programmer, RelayName, Observations, Watch, Interval, Count, Csv,
+    Format
+};
 
 struct OptionDef {
     Opt id;
@@ -29,6 +32,10 @@ constexpr OptionDef kOptions[] = {
     {Opt::RelayName, "relay-name", 0, true},
     {Opt::Observations, "observations", 0, true},
     {Opt::Format, "format", 'f', true},
+    {Opt::Watch, "watch", 'w', false},
+    {Opt::Interval, "interval", 'i', true},
+    {Opt::Count, "count", 'n', true},
+    {Opt::Csv, "csv", 0, false},
 };
 
 struct CommandDef {
@@ -52,7 +59,8 @@ const std::vector<CommandDef>& commands() {
              with({Opt::Help, Opt::Output, Opt::Programmer, Opt::RelayName, Opt::Observations}, kLine)},
             {Command::Write, "write", 1, with({Opt::Help}, kLine)},
             {Command::Events, "events", 0, with({Opt::Help, Opt::Json}, kLine)},
-            {Command::Metering, "metering", 0, with({Opt::Help, Opt::Json}, kLine)},
+            {Command::Metering, "metering", 0,
+             with({Opt::Help, Opt::Json, Opt::Watch, Opt::Interval, Opt::Count, Opt::Csv}, kLine)},
             // FILE or --port; checked in check_records_operands().
             {Command::Report, "report", 0,
              with({Opt::Help, Opt::Format, Opt::Output, Opt::Programmer, Opt::RelayName, Opt::Observations}, kLine)},
@@ -138,6 +146,24 @@ std::string apply(CliOptions& out, const OptionDef& o, const std::string& value)
             std::transform(f.begin(), f.end(), f.begin(), [](unsigned char c) { return char(std::tolower(c)); });
             if (f != "pdf" && f != "html" && f != "csv") return "invalid format '" + value + "': give pdf, html or csv";
             out.format = f;
+            break;
+        }
+        case Opt::Watch: out.watch = true; break;
+        case Opt::Csv: out.csv = true; break;
+        case Opt::Interval: {
+            // Seconds, with decimals; a reading takes some 50 ms at 9600 baud.
+            double seconds = 0;
+            const char* end = value.data() + value.size();
+            const auto [ptr, ec] = std::from_chars(value.data(), end, seconds);
+            if (value.empty() || ec != std::errc() || ptr != end || !(seconds >= 0.2 && seconds <= 3600))
+                return "invalid interval '" + value + "': give seconds, 0.2..3600";
+            out.interval_ms = static_cast<int>(seconds * 1000 + 0.5);
+            break;
+        }
+        case Opt::Count: {
+            auto n = parse_int(value, 1, 100000000);
+            if (!n) return "invalid count '" + value + "': give a number of rows, at least 1";
+            out.count = *n;
             break;
         }
     }
@@ -326,6 +352,16 @@ ParseResult parse_arguments(const std::vector<std::string>& args) {
         r.error = "'read' needs -o FILE";
         return r;
     }
+    if (out.command == Command::Metering) {
+        if (!out.watch && (out.csv || out.count > 0 || out.interval_ms > 0)) {
+            r.error = "--interval, --count and --csv go with --watch";
+            return r;
+        }
+        if (out.watch && out.json) {
+            r.error = "--watch prints rows; use --csv instead of --json";
+            return r;
+        }
+    }
     return r;
 }
 
@@ -356,6 +392,7 @@ std::string help_text(Command command) {
                    "  metering --port P               the four currents the relay measures\n"
                    "  report FILE|--port P -o OUT     a settings report as PDF, HTML or CSV\n"
                    "  history list|show|diff|export   the settings history (as-found, as-left)\n"
+                   "  metering --watch --port P       a row of currents per reading, until Ctrl+C\n"
                    "\n"
                    "'neva-cli COMMAND --help' describes a command.\n"
                    "\n"
@@ -412,11 +449,26 @@ std::string help_text(Command command) {
                    kLineOptions + kStatus;
         case Command::Metering:
             return std::string("Usage: neva-cli metering --port N|DEVICE [OPTIONS] [--json]\n"
+                               "       neva-cli metering --watch --port N|DEVICE [OPTIONS] [--interval S]\n"
+                               "                         [--count N] [--csv]\n"
                                "\n"
                                "Reads the relay's current metering and prints the phase A, B, C and ground\n"
                                "currents, one line each, tab-separated: label, value, unit.\n"
                                "\n"
-                               "  --json               the same as one JSON object\n") +
+                               "  --json               the same as one JSON object\n"
+                               "\n"
+                               "With --watch it reads the currents again and again and prints one row per\n"
+                               "reading, tab-separated: local time (ISO 8601, milliseconds), then phase A, B,\n"
+                               "C and ground each as value and unit as the metering page shows them. Ctrl+C\n"
+                               "ends it (exit status 0); --timeout then applies to each reading.\n"
+                               "\n"
+                               "  -w, --watch          one row per reading until interrupted\n"
+                               "  -i, --interval S     seconds between readings, 0.2..3600 (default 2, as the\n"
+                               "                       metering page)\n"
+                               "  -n, --count N        stop after N rows\n"
+                               "  --csv                rows as the current log of the trend window: a header\n"
+                               "                       line, then time and the four currents in amperes,\n"
+                               "                       comma-separated, '.' as the decimal point\n") +
                    kLineOptions + kStatus;
         case Command::Report:
             return std::string("Usage: neva-cli report FILE [--format pdf|html|csv] -o OUT\n"

@@ -43,6 +43,12 @@ struct CliOptions {
     std::optional<std::string> programmer, relay_name, observations;
     // report and history export: "pdf", "html" or "csv" (empty: from -o's extension).
     std::string format;
+    // metering --watch: a row per poll every interval_ms (0: the metering page's
+    // 2 s), `count` rows (0: until interrupted), as CSV with --csv.
+    bool watch = false;
+    int interval_ms = 0;
+    int count = 0;
+    bool csv = false;
 };
 
 struct ParseResult {

@@ -115,6 +115,14 @@ bool RelaySession::send_setpoints(const std::vector<int>& blocks) {
     return wait_until_idle("writing the setpoints");
 }
 
+bool RelaySession::run_action(int accion) {
+    if (!state_.En_Linea || state_.Error_Comunicacion) return false;
+    link_->Encolar_Proceso(0, accion);
+    // The cyclic status read is usually in flight; the queued request follows it.
+    link_->Despachar_Proceso();
+    return wait_until_idle("waiting for the relay");
+}
+
 bool RelaySession::idle() const {
     if (!state_.En_Linea || state_.Error_Comunicacion || !link_->NEVA().Firmware) return false;
     auto& colas = const_cast<LinkController&>(*link_).Colas();

@@ -43,8 +43,14 @@ public:
     // the link is still up; what each block came to is in neva().writes(), and a
     // group that did not end verified has said what the relay holds.
     bool send_setpoints(const std::vector<int>& blocks);
+    // Queues one action on channel 0 and waits until it has been answered (requests
+    // the link queues by itself while answering it included).
+    bool run_action(int accion);
     // Leaves the line as OFF does and closes the port.
     void disconnect();
+    // Gives the work from now on the whole --timeout again (a watch that runs for
+    // hours times out each reading, not the run).
+    void renew_deadline() { deadline_.setRemainingTime(std::chrono::seconds(options_.timeout_s)); }
 
     SharedState& state() { return state_; }
     RegisterImages& images() { return images_; }

@@ -14,6 +14,7 @@
 #include "FileCommands.h"
 #include "RecordsCommands.h"
 #include "ReportFile.h"
+#include "MeteringWatch.h"
 #include "RelayCommands.h"
 
 using namespace neva::cli;
@@ -68,7 +69,8 @@ int main(int argc, char** argv) {
         case Command::Read: return run_read(o, std::cout, std::cerr);
         case Command::Write: return run_write(o, std::cout, std::cerr);
         case Command::Events: return run_events(o, std::cout, std::cerr);
-        case Command::Metering: return run_metering(o, std::cout, std::cerr);
+        case Command::Metering:
+            return o.watch ? run_metering_watch(o, std::cout, std::cerr) : run_metering(o, std::cout, std::cerr);
         case Command::Report: return run_report(o, std::cout, std::cerr);
         case Command::History: return run_history(o, std::cout, std::cerr);
         case Command::None: break;

@@ -94,7 +94,11 @@ std::optional<std::string> QtMessageService::file_dialog(const FileDialogSetup& 
     // "*.NEVA2" as a starting name is a pattern, not a file: the filter already shows it.
     if (!setup.initial_name.empty() && setup.initial_name.find('*') == std::string::npos)
         dialog.selectFile(q(setup.initial_name));
-    if (save) dialog.setDefaultSuffix(QStringLiteral("NEVA2"));
+    // A name typed without an extension gets the one of the first filter ("*.NEVA2", "*.png").
+    if (save) {
+        const QString first = q(setup.filter).section('|', 1, 1).section(';', 0, 0).trimmed();
+        if (first.startsWith(QLatin1String("*.")) && first != QLatin1String("*.*")) dialog.setDefaultSuffix(first.mid(2));
+    }
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty() || files.front().isEmpty()) return std::nullopt;

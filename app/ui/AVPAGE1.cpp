@@ -1,5 +1,7 @@
 #include "ui/AVPAGE1.h"
 
+#include "trend/MeteringRecorder.h"
+
 namespace neva {
 
 namespace {
@@ -10,7 +12,8 @@ ActualValuePage::Definicion pagina_AVPAGE1() {
             "Current Metering",
             1,
             4,
-            2000,
+            // The trend window polls at the same interval.
+            kMeteringIntervalMs,
             // The currents are wanted at once: the first read is queued at load
             // and once more by the first tick.
             true,

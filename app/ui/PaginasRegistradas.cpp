@@ -8,6 +8,7 @@
 #include "ui/Principal.h"
 #include "ui/RecordsMenus.h"
 #include "ui/SetpointPages.h"
+#include "ui/TrendWindow.h"
 
 namespace neva {
 
@@ -28,6 +29,8 @@ void PaginasRegistradas::registrar(Principal& principal) {
                                {[](Principal& p) -> QWidget* { return new DateTimeConfig(p); }, {}});
     // File > Export Report..., Compare Settings..., Settings History...
     if (!RecordsMenus::of(principal)) new RecordsMenus(principal);
+    // The current trend is a window of its own beside the pages, not one of them.
+    TrendWindow::install(principal);
 }
 
 }  // namespace neva

@@ -11,14 +11,14 @@ RelayRead::RelayRead(AppContext& ctx, QObject* parent) : QObject(parent), ctx_(c
 }
 
 RelayRead::~RelayRead() {
-    if (observer_) ctx_.link().unwatch_exchanges(observer_);
+    if (observer_) ctx_.link().remove_answer_listener(*observer_);
 }
 
 bool RelayRead::start(std::function<void(bool)> done) {
     if (running() || !ctx_.state().En_Linea) return false;
     done_ = std::move(done);
     block1_ = block2_ = false;
-    observer_ = ctx_.link().watch_exchanges([this](int accion, bool ok) {
+    observer_ = ctx_.link().add_answer_listener([this](int accion, bool ok) {
         if (!ok) return;  // a bad answer leaves the read pending; it is sent again
         if (accion == 61) block1_ = true;
         if (accion == 62) block2_ = true;
@@ -39,8 +39,8 @@ void RelayRead::check_link() {
 
 void RelayRead::finish(bool ok) {
     watch_.stop();
-    ctx_.link().unwatch_exchanges(observer_);
-    observer_ = 0;
+    ctx_.link().remove_answer_listener(*observer_);
+    observer_.reset();
     if (auto done = std::move(done_)) done(ok);
 }
 

@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QTimer>
 #include <functional>
+#include <optional>
 
 namespace neva {
 
@@ -21,7 +22,7 @@ public:
 
     // Queues the reads; false (nothing queued, done never called) when not communicating.
     bool start(std::function<void(bool ok)> done);
-    bool running() const { return observer_ != 0; }
+    bool running() const { return observer_.has_value(); }
     // Checks whether the link is still up (the watch timer's tick; public for tests).
     void check_link();
 
@@ -30,7 +31,7 @@ private:
 
     AppContext& ctx_;
     std::function<void(bool)> done_;
-    int observer_ = 0;
+    std::optional<int> observer_;  // the link's listener while reading
     bool block1_ = false, block2_ = false;
     QTimer watch_;
 };

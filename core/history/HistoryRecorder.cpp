@@ -12,14 +12,14 @@ constexpr int kLeerBloque1 = 61, kLeerBloque2 = 62;
 HistoryRecorder::HistoryRecorder(LinkController& link, const SharedState& state, const RegisterImages& images,
                                  const Clock& clock, SnapshotStore& store, Identity identity)
     : link_(link), state_(state), images_(images), clock_(clock), store_(store), identity_(std::move(identity)) {
-    observer_ = link_.watch_exchanges([this](int accion, bool ok) { exchange_ended(accion, ok); });
+    observer_ = link_.add_answer_listener([this](int accion, bool ok) { exchange_ended(accion, ok); });
     NEVA200& neva = link_.NEVA();
     neva.on_read_back = [this](int block) { read_belongs_to_write(block); };
     neva.on_writes_verified = [this](const std::vector<int>& blocks) { writes_verified(blocks); };
 }
 
 HistoryRecorder::~HistoryRecorder() {
-    link_.unwatch_exchanges(observer_);
+    link_.remove_answer_listener(observer_);
     link_.NEVA().on_read_back = nullptr;
     link_.NEVA().on_writes_verified = nullptr;
 }

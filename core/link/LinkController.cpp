@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <utility>
-#include <vector>
 
 namespace neva {
 
@@ -240,25 +239,7 @@ bool LinkController::note_failure(const LinkFault& fault) {
     return true;
 }
 
-int LinkController::watch_exchanges(ExchangeObserver observer) {
-    observers_[next_observer_] = std::move(observer);
-    return next_observer_++;
-}
-
-void LinkController::unwatch_exchanges(int id) { observers_.erase(id); }
-
-void LinkController::notify_exchange(int accion, bool ok) {
-    std::vector<int> ids;
-    for (const auto& [id, observer] : observers_) ids.push_back(id);
-    for (int id : ids)
-        if (auto it = observers_.find(id); it != observers_.end()) {
-            const ExchangeObserver observer = it->second;  // it may remove itself
-            observer(accion, ok);
-        }
-}
-
 void LinkController::NEVA_ComunicacionFinalizada(bool ok) {
-    notify_exchange(neva_->Accion, ok);
     const NEVA200& link = *neva_;
     if (ok && !state_.En_Linea && !state_.Error_Comunicacion && !state_.Enviando_Archivo) {
         state_.En_Linea = true;
@@ -274,6 +255,13 @@ void LinkController::NEVA_ComunicacionFinalizada(bool ok) {
     colas_->Estado_Actual() =
         ok || link.request_abandoned() ? Proceso_Comunicacion::kDone : Proceso_Comunicacion::kPending;
     repeat_write_first();
+
+    if (!answer_listeners_.empty()) {
+        // A copy: a listener may go away while the others are told.
+        const auto listeners = answer_listeners_;
+        const int accion = neva_->Accion;
+        for (const auto& [id, listener] : listeners) listener(accion, ok);
+    }
 
     const bool print_done = ok && print_slot_ >= 0 && colas_->Canal_Actual == 0 && colas_->Ranura_Actual == print_slot_;
     if (print_done) print_slot_ = -1;
@@ -300,6 +288,15 @@ void LinkController::NEVA_ComunicacionFinalizada(bool ok) {
 
     if (answered_slot >= 0) record_read_answered(answered_slot);
     if (print_done && neva_->ReadyEvents) neva_->ReadyEvents();
+}
+
+int LinkController::add_answer_listener(std::function<void(int, bool)> listener) {
+    answer_listeners_.emplace_back(next_listener_, std::move(listener));
+    return next_listener_++;
+}
+
+void LinkController::remove_answer_listener(int id) {
+    std::erase_if(answer_listeners_, [id](const auto& l) { return l.first == id; });
 }
 
 void LinkController::NEVA_Finalizado(bool& ok) {

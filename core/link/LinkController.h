@@ -7,9 +7,9 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "image/RegisterImages.h"
@@ -119,13 +119,12 @@ public:
     std::function<void()> on_disconnect;
     std::function<void()> on_ready_events;
 
-    // Observers of every finished exchange, with its action and outcome, once the
-    // answer has been stored and before the next request goes out: the settings
-    // history and the windows that wait for a read of the relay listen here. An
-    // observer may remove itself while it runs.
-    using ExchangeObserver = std::function<void(int accion, bool ok)>;
-    int watch_exchanges(ExchangeObserver observer);
-    void unwatch_exchanges(int id);
+    // Observers of every exchange that ended with an answer: the action and whether
+    // the answer was good, after the request has been marked done or pending again
+    // and before the next one is dispatched. The trend takes its samples here, the
+    // settings history its snapshots.
+    int add_answer_listener(std::function<void(int accion, bool ok)> listener);
+    void remove_answer_listener(int id);
 
 private:
     SharedState& state_;
@@ -155,9 +154,6 @@ private:
     // True while an answer is parsed or a time-out handled: a tick arriving meanwhile
     // (a message box runs its own event loop) must not give up the request in hand.
     bool handling_ = false;
-    std::map<int, ExchangeObserver> observers_;
-    int next_observer_ = 1;
-    void notify_exchange(int accion, bool ok);
     // Slot of channel 0 whose answer completes a print of the event record, or -1.
     int print_slot_ = -1;
     // A print of the event record that can no longer complete is given up: the pages
@@ -176,6 +172,8 @@ private:
     void record_read_answered(int slot);
     // Every path that stops the link or drops its queues ends the read unfinished.
     void record_read_abandoned();
+    std::vector<std::pair<int, std::function<void(int, bool)>>> answer_listeners_;
+    int next_listener_ = 0;
 };
 
 }  // namespace neva

@@ -75,6 +75,10 @@ TEST(CliArgumentsTest, MistakesAreUsageErrorsThatSayWhat) {
         {{"events", "--port", "1", "--timeout", "0"}, "invalid time-out"},
         {{"events", "--port", "1", "--json=yes"}, "takes no value"},
         {{"--port", "1", "events"}, "before the command"},
+        {{"metering", "--port", "1", "--count", "3"}, "go with --watch"},
+        {{"metering", "--port", "1", "--watch", "--json"}, "use --csv instead"},
+        {{"metering", "--port", "1", "--watch", "--interval", "0.1"}, "0.2..3600"},
+        {{"metering", "--port", "1", "--watch", "--count", "0"}, "invalid count '0'"},
     };
     for (const Case& c : cases) {
         const auto r = parse(c.args);

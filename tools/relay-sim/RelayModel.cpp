@@ -302,6 +302,10 @@ void RelayModel::record(std::uint16_t code, std::int64_t tenths) {
 }
 
 void RelayModel::drift_currents(double seconds) {
+    if (settings_.fixed_amps) {
+        amps_ = *settings_.fixed_amps;
+        return;
+    }
     std::normal_distribution<double> step(0.0, 0.01 * std::sqrt(std::max(seconds, 0.0)));
     for (int i = 0; i < 4; ++i) {
         if (seconds > 0) walk_[i] = std::clamp(walk_[i] + step(rng_), -0.06, 0.06);

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <optional>
 #include <random>
 #include <vector>
 
@@ -23,6 +24,9 @@ struct RelaySettings {
     int initial_events = 25;
     // Seconds between events of the simulated life; 0 = the relay stays still.
     double event_every_s = 5.0;
+    // Phase A, B, C and ground currents held fixed (no drift, faults or open breaker
+    // change them), so a test knows what the relay measures.
+    std::optional<std::array<double, 4>> fixed_amps;
 };
 
 class RelayModel {

@@ -54,6 +54,7 @@ Relay:
   --event-every S       a new event of the simulated life every S seconds
                         (default 5; 0 = the relay stays still: no new events,
                         fixed status bits, only the currents drift)
+  --currents A,B,C,G    phase A, B, C and ground currents in amperes, held fixed
 
 Faults:
   --silent              never answer (requests are still obeyed)
@@ -89,6 +90,20 @@ bool parse_id(const char* text, std::array<std::uint16_t, 3>& id) {
         if (!parse_unsigned(part.c_str(), 0xFFFF, v)) return false;
         id[i] = static_cast<std::uint16_t>(v);
         start = comma + 1;
+    }
+    return true;
+}
+
+bool parse_currents(const char* text, std::array<double, 4>& amps) {
+    const char* p = text;
+    for (int i = 0; i < 4; ++i) {
+        if (!p || !*p) return false;
+        char* end = nullptr;
+        amps[i] = std::strtod(p, &end);
+        // The relay's registers hold hundredths of an ampere in 32 bits.
+        if (end == p || !(amps[i] >= 0.0 && amps[i] <= 42949672.95)) return false;
+        if (*end != (i < 3 ? ',' : '\0')) return false;
+        p = end + 1;
     }
     return true;
 }
@@ -145,6 +160,11 @@ int main(int argc, char** argv) {
             if (!need(value && *value && *end == '\0' && s >= 0.0 && s <= 86400.0))
                 return usage_error("--event-every needs a number of seconds (0 = never)");
             settings.event_every_s = s;
+        } else if (arg == "--currents") {
+            std::array<double, 4> amps{};
+            if (!need(value && parse_currents(value, amps)))
+                return usage_error("--currents needs four amperes separated by commas");
+            settings.fixed_amps = amps;
         } else if (arg == "--silent") {
             faults.silent = true;
         } else if (arg == "--bad-crc-every") {
