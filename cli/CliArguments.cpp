@@ -10,7 +10,7 @@ namespace {
 
 enum class Opt {
     Help, Json, Port, Baud, Address, Timeout, Output, Programmer, RelayName, Observations, Watch, Interval, Count, Csv,
-    Format
+    Speeds, Addresses, SetNow, Format
 };
 
 struct OptionDef {
@@ -36,6 +36,9 @@ constexpr OptionDef kOptions[] = {
     {Opt::Interval, "interval", 'i', true},
     {Opt::Count, "count", 'n', true},
     {Opt::Csv, "csv", 0, false},
+    {Opt::Speeds, "speeds", 0, true},
+    {Opt::Addresses, "addresses", 0, true},
+    {Opt::SetNow, "set-now", 0, false},
 };
 
 struct CommandDef {
@@ -61,6 +64,8 @@ const std::vector<CommandDef>& commands() {
             {Command::Events, "events", 0, with({Opt::Help, Opt::Json}, kLine)},
             {Command::Metering, "metering", 0,
              with({Opt::Help, Opt::Json, Opt::Watch, Opt::Interval, Opt::Count, Opt::Csv}, kLine)},
+            {Command::Scan, "scan", 0, {Opt::Help, Opt::Json, Opt::Port, Opt::Speeds, Opt::Addresses}},
+            {Command::Clock, "clock", 0, with({Opt::Help, Opt::Json, Opt::SetNow}, kLine)},
             // FILE or --port; checked in check_records_operands().
             {Command::Report, "report", 0,
              with({Opt::Help, Opt::Format, Opt::Output, Opt::Programmer, Opt::RelayName, Opt::Observations}, kLine)},
@@ -166,6 +171,20 @@ std::string apply(CliOptions& out, const OptionDef& o, const std::string& value)
             out.count = *n;
             break;
         }
+        case Opt::Speeds: {
+            auto v = parse_speeds(value);
+            if (!v) return "invalid speed list '" + value + "': give speeds separated by commas, such as 9600,19200";
+            out.speeds = *v;
+            break;
+        }
+        case Opt::Addresses: {
+            auto r = parse_address_range(value);
+            if (!r) return "invalid address range '" + value + "': give A-B within 1..247, such as 1-30";
+            out.first_address = r->first;
+            out.last_address = r->second;
+            break;
+        }
+        case Opt::SetNow: out.set_now = true; break;
     }
     return {};
 }
@@ -223,6 +242,26 @@ std::optional<PortChoice> parse_port(std::string_view text) {
     }
     p.device = std::string(text);
     return p;
+}
+
+std::optional<std::vector<int>> parse_speeds(std::string_view text) {
+    std::vector<int> speeds;
+    while (true) {
+        const auto comma = text.find(',');
+        auto b = parse_int(text.substr(0, comma), 50, 4000000);
+        if (!b) return std::nullopt;
+        if (std::find(speeds.begin(), speeds.end(), *b) == speeds.end()) speeds.push_back(*b);
+        if (comma == std::string_view::npos) return speeds;
+        text.remove_prefix(comma + 1);
+    }
+}
+
+std::optional<std::pair<int, int>> parse_address_range(std::string_view text) {
+    const auto dash = text.find('-');
+    auto a = parse_int(text.substr(0, dash), 1, 247);
+    auto b = dash == std::string_view::npos ? a : parse_int(text.substr(dash + 1), 1, 247);
+    if (!a || !b || *b < *a) return std::nullopt;
+    return std::make_pair(*a, *b);
 }
 
 std::string command_name(Command command) {
@@ -390,9 +429,11 @@ std::string help_text(Command command) {
                    "  write FILE --port P             send a setpoint file to a relay and verify it\n"
                    "  events --port P                 the relay's event record\n"
                    "  metering --port P               the four currents the relay measures\n"
+                   "  metering --watch --port P       a row of currents per reading, until Ctrl+C\n"
+                   "  scan --port P                   find the relays on a line: address and speed\n"
+                   "  clock --port P [--set-now]      the relay clock against the computer's; set it\n"
                    "  report FILE|--port P -o OUT     a settings report as PDF, HTML or CSV\n"
                    "  history list|show|diff|export   the settings history (as-found, as-left)\n"
-                   "  metering --watch --port P       a row of currents per reading, until Ctrl+C\n"
                    "\n"
                    "'neva-cli COMMAND --help' describes a command.\n"
                    "\n"
@@ -469,6 +510,37 @@ std::string help_text(Command command) {
                                "  --csv                rows as the current log of the trend window: a header\n"
                                "                       line, then time and the four currents in amperes,\n"
                                "                       comma-separated, '.' as the decimal point\n") +
+                   kLineOptions + kStatus;
+        case Command::Scan:
+            return std::string(
+                       "Usage: neva-cli scan --port N|DEVICE [--speeds LIST] [--addresses A-B] [--json]\n"
+                       "\n"
+                       "Finds the relays on a line whose speed or address is not known: sends the\n"
+                       "identification read to each address at each speed, with a short time-out per\n"
+                       "try, and prints every relay that answers as soon as it does, tab-separated:\n"
+                       "address, speed, identification words, firmware, supported or not. It only\n"
+                       "reads; nothing is ever written to a relay. The duration of the whole scan (the\n"
+                       "longest it can take) is told on standard error before it starts; a full\n"
+                       "scan of every speed and address takes about four minutes.\n"
+                       "\n"
+                       "  -p, --port N|DEVICE  the port, as for the other commands\n"
+                       "  --speeds LIST        speeds to try, such as 9600,19200 (default: 9600, 1200,\n"
+                       "                       2400, 4800, 19200, 38400, 57600)\n"
+                       "  --addresses A-B      addresses to try, within 1..247 (default 1-247)\n"
+                       "  --json               one JSON object per relay found, one per line\n"
+                       "\n"
+                       "Exit status: 0 some relay answered, 1 none did or the port failed, 2 usage\n"
+                       "error.\n");
+        case Command::Clock:
+            return std::string("Usage: neva-cli clock --port N|DEVICE [OPTIONS] [--set-now] [--json]\n"
+                               "\n"
+                               "Reads the relay clock and prints it beside the computer's local time and\n"
+                               "the difference between them. With --set-now it then sets the relay clock to\n"
+                               "the computer's local time (the write the date and time page's STORE makes),\n"
+                               "reads it back and prints the difference again.\n"
+                               "\n"
+                               "  --set-now            set the relay clock to the computer's time\n"
+                               "  --json               the same as one JSON object\n") +
                    kLineOptions + kStatus;
         case Command::Report:
             return std::string("Usage: neva-cli report FILE [--format pdf|html|csv] -o OUT\n"

@@ -11,7 +11,7 @@
 
 namespace neva::cli {
 
-enum class Command { None, Show, Diff, Read, Write, Events, Metering, Report, History };
+enum class Command { None, Show, Diff, Read, Write, Events, Metering, Scan, Clock, Report, History };
 
 // Exit statuses of every command.
 inline constexpr int kExitOk = 0;
@@ -49,6 +49,10 @@ struct CliOptions {
     int interval_ms = 0;
     int count = 0;
     bool csv = false;
+    // scan: the speeds to try (empty: the program's) and the address range.
+    std::vector<int> speeds;
+    int first_address = 1, last_address = 247;
+    bool set_now = false;  // clock --set-now
 };
 
 struct ParseResult {
@@ -62,6 +66,9 @@ ParseResult parse_arguments(const std::vector<std::string>& args);
 
 // nullopt when the text is neither a port number 1..255 nor a device path.
 std::optional<PortChoice> parse_port(std::string_view text);
+// "9600,19200" -> speeds; "1-247" or "5" -> an address range. nullopt when malformed.
+std::optional<std::vector<int>> parse_speeds(std::string_view text);
+std::optional<std::pair<int, int>> parse_address_range(std::string_view text);
 
 std::string command_name(Command command);
 // The help of one command, or the general help for Command::None.

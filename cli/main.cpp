@@ -16,6 +16,7 @@
 #include "ReportFile.h"
 #include "MeteringWatch.h"
 #include "RelayCommands.h"
+#include "ScanCommand.h"
 
 using namespace neva::cli;
 
@@ -71,6 +72,8 @@ int main(int argc, char** argv) {
         case Command::Events: return run_events(o, std::cout, std::cerr);
         case Command::Metering:
             return o.watch ? run_metering_watch(o, std::cout, std::cerr) : run_metering(o, std::cout, std::cerr);
+        case Command::Scan: return run_scan(o, std::cout, std::cerr);
+        case Command::Clock: return run_clock(o, std::cout, std::cerr);
         case Command::Report: return run_report(o, std::cout, std::cerr);
         case Command::History: return run_history(o, std::cout, std::cerr);
         case Command::None: break;

@@ -15,6 +15,8 @@
 #include <QCoreApplication>
 #include <QDir>
 
+#include "adapters/QtSerialPort.h"
+#include "connection/FindRelayDialog.h"
 #include "files/Manejo_de_Archivos.h"
 #include "modem/Lectura_Escritura.h"
 #include "startup/ProgramFolders.h"
@@ -60,6 +62,11 @@ Comunicacion::Comunicacion(Principal& principal) : QDialog(&principal), principa
     g1->addWidget(ComboCom2, 2, 1);
     g1->addWidget(new QLabel(QStringLiteral("Slave Address:"), Frame1), 3, 0);
     g1->addWidget(Byte_UnR1, 3, 1);
+    FindRelay = new QPushButton(QStringLiteral("&Find Relay..."), Frame1);
+    FindRelay->setObjectName("FindRelay");
+    FindRelay->setAutoDefault(false);
+    FindRelay->setToolTip(QStringLiteral("Search the port for relays at every speed and address"));
+    g1->addWidget(FindRelay, 4, 1);
 
     // Communication Control.
     Frame2 = new QGroupBox(QStringLiteral("Communication Control"), this);
@@ -159,6 +166,7 @@ Comunicacion::Comunicacion(Principal& principal) : QDialog(&principal), principa
     connect(Command1, &QPushButton::clicked, this, &Comunicacion::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Comunicacion::Command2_Click);
     connect(Modem, &QPushButton::clicked, this, &Comunicacion::Modem_Click);
+    connect(FindRelay, &QPushButton::clicked, this, &Comunicacion::FindRelay_Click);
     connect(Option1[0], &QRadioButton::clicked, this, [this] { Option1_Click(0); });
     connect(Option1[1], &QRadioButton::clicked, this, [this] { Option1_Click(1); });
     connect(Text1, &QLineEdit::textChanged, this,
@@ -367,6 +375,27 @@ void Comunicacion::Modem_Click() {
     for (QWidget* w : {static_cast<QWidget*>(Frame4), static_cast<QWidget*>(Frame2), static_cast<QWidget*>(Botones)})
         w->setEnabled(true);
     programando_ = false;
+}
+
+void Comunicacion::FindRelay_Click() {
+    auto& ctx = principal_.contexto();
+    const auto& st = ctx.state();
+    // The search opens the port itself: a link talking to a relay (or trying to)
+    // holds it, and its requests would mix with the search's.
+    if (st.En_Linea || ctx.port().is_open() || programando_) {
+        ctx.messages().message_box(kBuscarConLinea, MsgButtons::Ok, MsgIcon::Exclamation, "NEVA");
+        return;
+    }
+    auto port = std::make_unique<QtSerialPort>();
+    port->set_port_number(Combo1->currentIndex() + 1);
+    auto* dialog = new FindRelayDialog(std::move(port), ctx.timers(), Combo1->currentText(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->on_choose = [this](const FoundRelay& f) {
+        const int i = Combo2->findText(QString::number(f.speed));
+        if (i >= 0) Combo2->setCurrentIndex(i);
+        Byte_UnR1->setValue(f.address);
+    };
+    dialog->open();
 }
 
 }  // namespace neva

@@ -75,6 +75,12 @@ public:
     QRadioButton* Option2[2] = {nullptr, nullptr};
     QPushButton* Modem = nullptr;
     void Modem_Click();
+    // "Find Relay...": searches the chosen port; a relay chosen there fills the speed
+    // and the address.
+    QPushButton* FindRelay = nullptr;
+    void FindRelay_Click();
+    static constexpr const char* kBuscarConLinea =
+        "The relay link is in use. Press OFF before searching this computer's port for relays.";
     static constexpr const char* kModemConLinea =
         "The relay link is in use. Press OFF before programming a modem on this computer's port.";
 

@@ -10,7 +10,10 @@
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
+#include <QPointer>
+
 #include "link/NEVA200.h"
+#include "link/RelayClock.h"
 #include "ui/AppContext.h"
 #include "ui/Principal.h"
 
@@ -75,6 +78,17 @@ DateTimeConfig::DateTimeConfig(Principal& principal)
     reloj->addWidget(lblHora, 1, 1);
     raiz->addLayout(reloj);
 
+    SetNow = new QPushButton(QStringLiteral("Set to &Computer Time"), this);
+    SetNow->setObjectName("SetNow");
+    SetNow->setToolTip(QStringLiteral("Set the relay clock to this computer's date and time"));
+    lblDiferencia = new QLabel(this);
+    lblDiferencia->setObjectName("lblDiferencia");
+    lblDiferencia->setWordWrap(true);
+    auto* ajuste = new QHBoxLayout();
+    ajuste->addWidget(SetNow);
+    ajuste->addWidget(lblDiferencia, 1);
+    raiz->addLayout(ajuste);
+
     auto* botones = new QHBoxLayout();
     botones->addStretch(1);
     Okey = new QPushButton(QStringLiteral("OK"), this);
@@ -83,6 +97,21 @@ DateTimeConfig::DateTimeConfig(Principal& principal)
     raiz->addLayout(botones);
     connect(Store, &QPushButton::clicked, this, [this] { Store_Click(); });
     connect(Okey, &QPushButton::clicked, this, [this] { Okey_Click(); });
+    connect(SetNow, &QPushButton::clicked, this, [this] { SetNow_Click(); });
+
+    // Listen in on the link's exchanges while the page exists: the difference is taken
+    // when a clock read is answered, so it is the clocks' own, not the poll's delay.
+    NEVA200& link = ctx_.NEVA();
+    previous_completion_ = link.ComunicacionFinalizada;
+    QPointer<DateTimeConfig> self(this);
+    link.ComunicacionFinalizada = [self, &link, previous = previous_completion_](bool ok) {
+        const int accion = link.Accion;
+        // The confirmation of a clock write carries no data and keeps the outcome of
+        // the exchange before it: its own answer test says whether it went through.
+        const bool valid = (accion == 92 || accion == 93) ? link.Respuesta_Valida() : ok;
+        if (previous) previous(ok);
+        if (self) self->exchange_ended(accion, valid);
+    };
 
     timer1_->on_tick = [this] { Timer1_Timer(); };
 
@@ -99,7 +128,49 @@ DateTimeConfig::DateTimeConfig(Principal& principal)
     }
 }
 
-DateTimeConfig::~DateTimeConfig() = default;
+DateTimeConfig::~DateTimeConfig() { ctx_.NEVA().ComunicacionFinalizada = previous_completion_; }
+
+void DateTimeConfig::exchange_ended(int accion, bool valid) {
+    if (!valid) return;
+    if (accion == 92 && ajuste_ == Ajuste::Writing) ajuste_ = Ajuste::Reading;
+    if (accion != 91) return;
+    const auto relay = relay_clock(ctx_.images().Imagen_AV);
+    if (!relay) {
+        diferencia_.reset();
+        lblDiferencia->setText(QStringLiteral("The relay clock holds no valid date."));
+        return;
+    }
+    diferencia_ = seconds_between(*relay, ctx_.clock().now());
+    const QString ahora = QString::fromStdString(describe_clock_offset(*diferencia_));
+    if (ajuste_ == Ajuste::Reading) {
+        ajuste_ = Ajuste::None;
+        lblDiferencia->setText(QStringLiteral("Set to the computer's time. Before: %1. After: %2.").arg(antes_, ahora));
+    } else if (ajuste_ == Ajuste::None && !lblDiferencia->text().startsWith(QStringLiteral("Set to"))) {
+        lblDiferencia->setText(ahora.left(1).toUpper() + ahora.mid(1) + QStringLiteral("."));
+    }
+}
+
+void DateTimeConfig::SetNow_Click() {
+    auto& mensajes = ctx_.messages();
+    if (!ctx_.state().En_Linea) {
+        mensajes.message_box("Enabled only on Communication Mode", MsgButtons::Ok, MsgIcon::Information, kTitulo);
+        return;
+    }
+    const auto r = mensajes.message_box("Are your sure that you want to store Date and Time?", MsgButtons::YesNo,
+                                        MsgIcon::Information, kTitulo);
+    if (r != MsgAnswer::Yes) return;
+    antes_ = diferencia_ ? QString::fromStdString(describe_clock_offset(*diferencia_))
+                         : QStringLiteral("the relay clock had not been read");
+    // The time is taken after the question, so the relay gets the time of the write.
+    const DateTime ahora = ctx_.clock().now();
+    ctx_.NEVA().Date_Time(ahora.day, ahora.month, ahora.year, ahora.hour, ahora.minute, ahora.second);
+    auto& link = ctx_.link();
+    link.Encolar_Proceso(0, 93);
+    link.Encolar_Proceso(0, 92);
+    link.Encolar_Proceso(0, 91);
+    ajuste_ = Ajuste::Writing;
+    lblDiferencia->setText(QStringLiteral("Setting the relay clock..."));
+}
 
 void DateTimeConfig::changeEvent(QEvent* e) {
     if (e->type() == QEvent::ActivationChange && isActiveWindow()) Form_Activate();

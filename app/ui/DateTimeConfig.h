@@ -3,6 +3,12 @@
 // communicating, and sets it from a date picker and a time picker on STORE (the
 // clock write, then the command that makes the relay take it).
 
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
 #include "ui/WatchPage.h"
 
 class QDateEdit;
@@ -29,6 +35,9 @@ public:
     void Timer1_Timer();
     void Okey_Click();
     void Store_Click();
+    // Sets the relay clock to the computer's local time now (the same write as
+    // STORE), and shows how far off the relay was before and is after.
+    void SetNow_Click();
 
     bool cierre_pedido() const { return Cerrar_Pagina; }
 
@@ -39,10 +48,22 @@ public:
     QLabel* lblFecha = nullptr;
     QLabel* lblHora = nullptr;
     QPushButton* Okey = nullptr;
+    QPushButton* SetNow = nullptr;
+    QLabel* lblDiferencia = nullptr;  // the relay clock against the computer's
 
 protected:
     void changeEvent(QEvent* e) override;
     void keyPressEvent(class QKeyEvent* e) override;
+
+private:
+    // Every answered clock read updates the difference; a setting in progress waits
+    // for the command that applies it, then for the read after it.
+    void exchange_ended(int accion, bool valid);
+    enum class Ajuste { None, Writing, Reading };
+    Ajuste ajuste_ = Ajuste::None;
+    QString antes_;
+    std::optional<std::int64_t> diferencia_;
+    std::function<void(bool)> previous_completion_;
 };
 
 }  // namespace neva

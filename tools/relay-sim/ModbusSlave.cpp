@@ -43,6 +43,11 @@ bool ModbusSlave::open(const std::string& device, std::string& error) {
     // raised by the proxy are seen within a few tens of milliseconds.
     modbus_set_indication_timeout(ctx_, 0, 20000);
     modbus_set_byte_timeout(ctx_, 0, 100000);
+    // After a request for another slave libmodbus waits this long and then flushes
+    // the line, which would swallow this relay's own request if the master sent it
+    // within that time (as a master searching the addresses does). A real relay on a
+    // shared line hears its next request however soon it comes.
+    modbus_set_response_timeout(ctx_, 0, 2000);
     if (modbus_connect(ctx_) != 0) {
         error = std::string("modbus_connect: ") + modbus_strerror(errno);
         return false;
