@@ -1,5 +1,7 @@
 #include "adapters/QtSerialPort.h"
 
+#include <algorithm>
+
 #include <QFileInfo>
 #include <QMetaObject>
 #include <QStringList>
@@ -9,6 +11,9 @@
 
 #ifdef Q_OS_UNIX
 #include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
 #endif
 
 namespace neva {
@@ -102,7 +107,8 @@ bool QtSerialPort::open() {
         last_error_ = QStringLiteral("invalid settings \"%1\"").arg(QString::fromStdString(settings_));
         return false;
     }
-    device_ = device_name(port_number_);
+    lost_ = false;
+    device_ = fixed_device_.isEmpty() ? device_name(port_number_) : fixed_device_;
     if (device_.isEmpty()) {
         last_error_ = QStringLiteral("no device for port %1").arg(port_number_);
         return false;
@@ -130,7 +136,49 @@ bool QtSerialPort::open() {
     port_.setDataTerminalReady(dtr_);
     port_.clearError();
     lost_reported_ = false;
+    wake_threshold_ = -1;
+    apply_wake_threshold();
     return true;
+}
+
+void QtSerialPort::apply_wake_threshold() {
+#ifdef Q_OS_UNIX
+    // The relay paces its answer byte by byte; woken for every byte, the program
+    // spends most of its time going to sleep and waking up again. In raw mode with
+    // VTIME 0 the terminal reports input to poll() only once VMIN bytes are waiting,
+    // so the receive threshold becomes one wake-up per answer. Reads stay
+    // non-blocking (O_NONBLOCK), and read_all() takes whatever waits below it.
+    if (!port_.isOpen()) return;
+    const int wanted = receive_threshold_ > 0 ? std::min(receive_threshold_, 255) : 1;
+    if (wanted == wake_threshold_) return;
+    const int fd = static_cast<int>(port_.handle());
+    termios tio{};
+    if (fd < 0 || ::tcgetattr(fd, &tio) != 0) return;
+    tio.c_cc[VMIN] = static_cast<cc_t>(wanted);
+    tio.c_cc[VTIME] = 0;
+    if (::tcsetattr(fd, TCSANOW, &tio) == 0) wake_threshold_ = wanted;
+#endif
+}
+
+void QtSerialPort::drain_device(QByteArray& out) {
+#ifdef Q_OS_UNIX
+    if (!port_.isOpen() || wake_threshold_ <= 1) return;
+    const int fd = static_cast<int>(port_.handle());
+    char buffer[512];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n <= 0) return;
+        out.append(buffer, static_cast<int>(n));
+    }
+#else
+    Q_UNUSED(out);
+#endif
+}
+
+std::string QtSerialPort::diagnosis() const {
+    if (lost_) return "the serial device " + device_.toStdString() + " went away (unplugged?)";
+    if (!last_error_.isEmpty()) return device_.toStdString() + ": " + last_error_.toStdString();
+    return {};
 }
 
 void QtSerialPort::close() {
@@ -140,14 +188,23 @@ void QtSerialPort::close() {
 }
 
 std::size_t QtSerialPort::bytes_waiting() const {
-    return port_.isOpen() ? static_cast<std::size_t>(port_.bytesAvailable()) : 0;
+    if (!port_.isOpen()) return 0;
+    std::size_t n = static_cast<std::size_t>(port_.bytesAvailable());
+#ifdef Q_OS_UNIX
+    // Below the wake-up threshold the bytes are still in the terminal.
+    int queued = 0;
+    if (wake_threshold_ > 1 && ::ioctl(static_cast<int>(port_.handle()), FIONREAD, &queued) == 0 && queued > 0)
+        n += static_cast<std::size_t>(queued);
+#endif
+    return n;
 }
 
 std::vector<std::uint8_t> QtSerialPort::read_all() {
     // Emptying the buffer lets the next answer cross the threshold again.
     if (receive_threshold_ > 0) receive_armed_ = true;
     if (!port_.isOpen()) return {};
-    const QByteArray data = port_.readAll();
+    QByteArray data = port_.readAll();
+    drain_device(data);
     return std::vector<std::uint8_t>(data.begin(), data.end());
 }
 
@@ -155,15 +212,34 @@ bool QtSerialPort::write(const std::vector<std::uint8_t>& bytes) {
     if (!port_.isOpen()) return false;
     if (bytes.empty()) return true;
     if (send_threshold_ > 0) send_armed_ = true;
-    const qint64 n = port_.write(reinterpret_cast<const char*>(bytes.data()), static_cast<qint64>(bytes.size()));
-    return n == static_cast<qint64>(bytes.size());
+    std::size_t done = 0;
+#ifdef Q_OS_UNIX
+    // A request is a few bytes that the terminal takes at once. Written straight to
+    // the device, it costs one system call instead of several turns of the event loop
+    // through QSerialPort's write notifier. Anything the device does not take now
+    // goes the usual way, after what was written here.
+    if (port_.bytesToWrite() == 0) {
+        const ssize_t n = ::write(static_cast<int>(port_.handle()), bytes.data(), bytes.size());
+        if (n > 0) done = static_cast<std::size_t>(n);
+        if (done == bytes.size()) {
+            // "Sent" is told from the event loop, as QSerialPort would tell it.
+            if (send_armed_)
+                QMetaObject::invokeMethod(&port_, [this] { on_bytes_written(); }, Qt::QueuedConnection);
+            return true;
+        }
+    }
+#endif
+    const qint64 rest = static_cast<qint64>(bytes.size() - done);
+    const qint64 n = port_.write(reinterpret_cast<const char*>(bytes.data() + done), rest);
+    return n == rest;
 }
 
 void QtSerialPort::clear_buffers() {
     if (receive_threshold_ > 0) receive_armed_ = true;
     if (!port_.isOpen()) return;
     port_.clear(QSerialPort::AllDirections);
-    port_.readAll();  // what QSerialPort had already taken from the device
+    QByteArray dropped = port_.readAll();  // what QSerialPort had already taken from the device
+    drain_device(dropped);
 }
 
 void QtSerialPort::set_dtr(bool on) {
@@ -174,6 +250,7 @@ void QtSerialPort::set_dtr(bool on) {
 void QtSerialPort::set_receive_threshold(int bytes) {
     receive_threshold_ = bytes > 0 ? bytes : 0;
     receive_armed_ = receive_threshold_ > 0;
+    apply_wake_threshold();
 }
 
 void QtSerialPort::set_send_threshold(int bytes) {
@@ -215,6 +292,7 @@ void QtSerialPort::on_error(QSerialPort::SerialPortError error) {
     if (port_.isOpen()) port_.close();
     receive_armed_ = false;
     send_armed_ = false;
+    lost_ = true;
     if (lost_reported_) return;
     lost_reported_ = true;
     QMetaObject::invokeMethod(

@@ -34,6 +34,10 @@ public:
     // stop bits (1, 1.5, 2), separated by commas.
     static bool parse_settings(const std::string& text, LineSettings& out);
 
+    // A device opened by its path whatever the port number (a port chosen from the
+    // computer's list, or given on the command line); empty: by the number.
+    void set_device(const QString& device) { fixed_device_ = device; }
+
     void set_port_number(int number) override { port_number_ = number; }
     int port_number() const override { return port_number_; }
     void set_settings(const std::string& settings) override { settings_ = settings; }
@@ -54,17 +58,24 @@ public:
     // The device name the last open() used, and why it failed (empty after success).
     QString device() const { return device_; }
     QString last_error() const { return last_error_; }
+    // Why the port could not be opened, or that the device went away.
+    std::string diagnosis() const override;
 
 private:
     void on_ready_read();
     void on_bytes_written();
     void on_error(QSerialPort::SerialPortError error);
     void check_receive_threshold();
+    // Bytes the kernel holds that QSerialPort has not taken yet (Unix), appended to out.
+    void drain_device(QByteArray& out);
+    void apply_wake_threshold();
 
     QSerialPort port_;
     int port_number_ = 0;
     std::string settings_ = "9600,N,8,1";
     QString device_;
+    QString fixed_device_;
+    bool lost_ = false;
     QString last_error_;
     bool dtr_ = false;
     int receive_threshold_ = 0;
@@ -72,6 +83,7 @@ private:
     int send_threshold_ = 0;
     bool send_armed_ = false;
     bool lost_reported_ = false;
+    int wake_threshold_ = -1;  // VMIN now set on the device; -1 unknown
 };
 
 }  // namespace neva

@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QByteArray>
+#include <QList>
 #include <QStringList>
 
 #include <cstdio>
@@ -19,6 +21,27 @@
 #include "ui/Inicio.h"
 #include "ui/Principal.h"
 
+namespace {
+
+// While a relay is watched the link wakes the event loop three times per exchange,
+// a few dozen times a second; Qt's own event dispatcher does that for about two
+// thirds of the CPU time the glib one takes. glib's stays where a GTK-based
+// platform theme may load, as that theme's native dialogs need glib's loop, and
+// wherever the user chose with QT_NO_GLIB.
+void choose_event_dispatcher() {
+    if (qEnvironmentVariableIsSet("QT_NO_GLIB")) return;
+    const QByteArray theme = qgetenv("QT_QPA_PLATFORMTHEME").toLower();
+    if (theme.contains("gtk") || theme.contains("gnome")) return;
+    if (theme.isEmpty()) {
+        const QList<QByteArray> desktops = qgetenv("XDG_CURRENT_DESKTOP").toUpper().split(':');
+        for (const char* gtk_desktop : {"GNOME", "X-CINNAMON", "UNITY", "MATE", "XFCE", "LXDE"})
+            if (desktops.contains(gtk_desktop)) return;
+    }
+    qputenv("QT_NO_GLIB", "1");
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     // --help and --version answer on the terminal and need no display, so they come
     // before QApplication, which would refuse to start without one.
@@ -27,6 +50,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    choose_event_dispatcher();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("NEVA Setup"));
     QApplication::setApplicationVersion(QString::fromStdString(neva::Arranque::version_programa()));

@@ -9,7 +9,11 @@
 // The ratio is measured rate / limit rate, or limit time / measured time: 1.0 is
 // the line's own speed.
 //
-// Usage: neva-link-bench [--window S] [--baud B]... [--sim PATH]
+// Each speed runs four ways: on the pseudo-terminal and over TCP (the simulator as
+// a serial device server, tcp://), each without and with the line monitor between
+// the link and the port, so the monitor's cost shows as the ratio of the rates.
+//
+// Usage: neva-link-bench [--window S] [--baud B]... [--sim PATH] [--serial-only]
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -30,7 +34,10 @@
 #include "image/RegisterImages.h"
 #include "link/LinkController.h"
 #include "adapters/QtClock.h"
+#include "adapters/QtNetworkPort.h"
 #include "adapters/QtSerialPort.h"
+#include "monitor/LineMonitor.h"
+#include "net/PortTarget.h"
 #include "adapters/QtTimerFactory.h"
 #include "startup/SharedState.h"
 
@@ -58,8 +65,15 @@ double answer_only_time_s(const std::vector<std::uint8_t>& frame, int baud) {
     return answer_bytes(frame) * 10.0 / baud + kSettleS;
 }
 
+struct Variant {
+    const char* name;
+    bool tcp;
+    bool monitor;
+};
+
 struct Result {
     int baud = 0;
+    Variant variant{"", false, false};
     bool ok = false;
     std::string failure;
     double status_rate = 0, status_limit = 0, status_limit_answer_only = 0;
@@ -75,11 +89,15 @@ struct Result {
     double answer_wire_ms = 0, request_wire_ms = 0;
 };
 
-Result run_one(int baud, double window_s, const QString& sim_program) {
+Result run_one(int baud, double window_s, const QString& sim_program, Variant variant) {
     Result r;
     r.baud = baud;
+    r.variant = variant;
     neva::testsupport::SimProcess sim(sim_program.isEmpty() ? neva::testsupport::SimProcess::relay_program() : sim_program);
-    if (!sim.start({"--quiet", "--event-every", "0", "--events", "20", "--baud", QString::number(baud)})) {
+    QStringList sim_args{"--quiet", "--event-every", "0", "--events", "20", "--baud", QString::number(baud)};
+    // Over TCP the simulator prints tcp://127.0.0.1:<port> where it would print its pseudo-terminal.
+    if (variant.tcp) sim_args << "--tcp" << "0";
+    if (!sim.start(sim_args)) {
         r.failure = sim.error().toStdString();
         return r;
     }
@@ -92,8 +110,23 @@ Result run_one(int baud, double window_s, const QString& sim_program) {
     // Nobody clicks during a benchmark: boxes are answered as the command-line tool
     // answers them, and their texts go to standard error.
     neva::cli::CliMessages messages(std::cerr);
-    neva::QtSerialPort qt_port;
-    RecordingPort line(qt_port);
+    std::unique_ptr<neva::SerialPort> base;
+    neva::QtSerialPort* qt_serial = nullptr;
+    if (variant.tcp) {
+        const auto target = neva::PortTarget::parse(sim.pty_path().toStdString());
+        if (!target || !target->is_network()) {
+            r.failure = "the simulator printed no network address: " + sim.pty_path().toStdString();
+            return r;
+        }
+        base = std::make_unique<neva::QtNetworkPort>(*target);
+    } else {
+        auto serial = std::make_unique<neva::QtSerialPort>();
+        qt_serial = serial.get();
+        base = std::move(serial);
+    }
+    std::unique_ptr<neva::LineMonitor> monitor;
+    if (variant.monitor) monitor = std::make_unique<neva::LineMonitor>(*base, clock);
+    RecordingPort line(monitor ? static_cast<neva::SerialPort&>(*monitor) : *base);
     neva::LinkController link(state, images, line, timers, messages, clock);
     // As the main window does: its status tick keeps the on-line time-out check alive.
     link.Timer2().on_tick = [&link] { link.status_tick(); };
@@ -106,7 +139,8 @@ Result run_one(int baud, double window_s, const QString& sim_program) {
 
     const auto t0 = RecordingPort::Clock::now();
     if (!link.Conectar(1, baud, 1)) {
-        r.failure = "cannot open " + sim.pty_path().toStdString() + ": " + qt_port.last_error().toStdString();
+        r.failure = "cannot open " + sim.pty_path().toStdString() + ": " +
+                    (qt_serial ? qt_serial->last_error().toStdString() : base->diagnosis());
         return r;
     }
     // (b) The first cyclic status read is dispatched right after the last event
@@ -194,6 +228,7 @@ int main(int argc, char** argv) {
     double window_s = 5.0;
     std::vector<int> bauds;
     QString sim_program;
+    bool serial_only = false;
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
         const QString& a = args[i];
@@ -204,11 +239,14 @@ int main(int argc, char** argv) {
             bauds.push_back(args[++i].toInt());
         } else if (a == "--sim" && has_value) {
             sim_program = args[++i];
+        } else if (a == "--serial-only") {
+            serial_only = true;
         } else {
             std::fprintf(stderr,
-                         "usage: neva-link-bench [--window SECONDS] [--baud B]... [--sim PATH]\n"
+                         "usage: neva-link-bench [--window SECONDS] [--baud B]... [--sim PATH] [--serial-only]\n"
                          "Runs the link engine against neva-relay-sim paced at each speed (default 9600 and\n"
-                         "57600) and compares the transaction rate with the line's own limit.\n");
+                         "57600), on the pseudo-terminal and over tcp://, each without and with the line\n"
+                         "monitor, and compares the transaction rate with the line's own limit.\n");
             return a == "--help" ? 0 : 2;
         }
     }
@@ -217,33 +255,49 @@ int main(int argc, char** argv) {
 
     std::printf("neva-link-bench: engine against neva-relay-sim, status window %.1f s\n", window_s);
     std::printf("line limit per transaction = (request + answer bytes) * 10 / baud + 10 ms\n\n");
-    std::printf("%6s  %-34s %10s %10s %7s   %s\n", "baud", "figure", "measured", "limit", "ratio",
+    std::printf("%6s %-15s %-34s %10s %10s %7s   %s\n", "baud", "line", "figure", "measured", "limit", "ratio",
                 "(limit without request wire time, ratio)");
     bool all_ok = true;
     std::vector<Result> results;
+    const std::vector<Variant> variants = serial_only
+        ? std::vector<Variant>{{"pty", false, false}, {"pty+monitor", false, true}}
+        : std::vector<Variant>{{"pty", false, false}, {"pty+monitor", false, true}, {"tcp", true, false},
+                               {"tcp+monitor", true, true}};
     for (int baud : bauds) {
-        const Result r = run_one(baud, window_s, sim_program);
-        results.push_back(r);
-        if (!r.ok) {
-            std::printf("%6d  failed: %s\n", baud, r.failure.c_str());
-            all_ok = false;
-            continue;
+        for (const Variant& v : variants) {
+            const Result r = run_one(baud, window_s, sim_program, v);
+            results.push_back(r);
+            if (!r.ok) {
+                std::printf("%6d %-15s failed: %s\n", baud, v.name, r.failure.c_str());
+                all_ok = false;
+                continue;
+            }
+            std::printf("%6d %-15s %-34s %10.2f %10.2f %7.3f   (%.2f, %.3f)\n", baud, v.name,
+                        "(a) status reads per second", r.status_rate, r.status_limit, r.status_rate / r.status_limit,
+                        r.status_limit_answer_only, r.status_rate / r.status_limit_answer_only);
+            std::printf("%6d %-15s %-34s %10.1f %10.1f %7.3f   (%.1f, %.3f)\n", baud, v.name,
+                        "(b) connect to 20 events read, ms", r.events_s * 1000, r.events_limit_s * 1000,
+                        r.events_limit_s / r.events_s, r.events_limit_answer_only_s * 1000,
+                        r.events_limit_answer_only_s / r.events_s);
         }
-        std::printf("%6d  %-34s %10.2f %10.2f %7.3f   (%.2f, %.3f)\n", baud, "(a) status reads per second",
-                    r.status_rate, r.status_limit, r.status_rate / r.status_limit, r.status_limit_answer_only,
-                    r.status_rate / r.status_limit_answer_only);
-        std::printf("%6d  %-34s %10.1f %10.1f %7.3f   (%.1f, %.3f)\n", baud, "(b) connect to 20 events read, ms",
-                    r.events_s * 1000, r.events_limit_s * 1000, r.events_limit_s / r.events_s,
-                    r.events_limit_answer_only_s * 1000, r.events_limit_answer_only_s / r.events_s);
+    }
+    // The monitor's cost: status rate with it over the rate without it, per line kind.
+    std::printf("\nline monitor attached, status reads per second with / without:\n");
+    for (std::size_t i = 0; i + 1 < results.size(); ++i) {
+        const Result& a = results[i];
+        const Result& b = results[i + 1];
+        if (a.baud != b.baud || a.variant.tcp != b.variant.tcp || a.variant.monitor || !b.variant.monitor) continue;
+        if (!a.ok || !b.ok) continue;
+        std::printf("%6d %-15s %.3f\n", a.baud, a.variant.tcp ? "tcp" : "pty", b.status_rate / a.status_rate);
     }
     std::printf("\nstatus transaction, mean ms: request and answer wire time as the limit counts them;\n"
                 "measured: request out -> receive event (simulator, answer pacing, port delivery),\n"
                 "receive event -> answer taken (10 ms settling timer), answer taken -> next request out\n");
     for (const Result& r : results) {
         if (!r.ok) continue;
-        std::printf("%6d  wire: req %.2f ans %.2f | measured: out->receive %.2f  settle %.2f (median %.2f, max %.2f)"
+        std::printf("%6d %-12s wire: req %.2f ans %.2f | measured: out->receive %.2f  settle %.2f (median %.2f, max %.2f)"
                     "  taken->next %.3f  (%d reads; %d connect transactions)\n",
-                    r.baud, r.request_wire_ms, r.answer_wire_ms, r.answer_ms, r.settle_ms, r.settle_median_ms,
+                    r.baud, r.variant.name, r.request_wire_ms, r.answer_wire_ms, r.answer_ms, r.settle_ms, r.settle_median_ms,
                     r.settle_max_ms, r.turn_ms, r.status_samples, r.events_transactions);
     }
     std::printf("\nThe simulator takes each request at once and paces only its answer, so the request's\n"

@@ -9,8 +9,8 @@ namespace neva::cli {
 namespace {
 
 enum class Opt {
-    Help, Json, Port, Baud, Address, Timeout, Output, Programmer, RelayName, Observations, Watch, Interval, Count, Csv,
-    Speeds, Addresses, SetNow, Format
+    Help, Json, Trace, Port, Baud, Address, Timeout, Output, Programmer, RelayName, Observations, Watch, Interval, Count,
+    Csv, Speeds, Addresses, SetNow, Format
 };
 
 struct OptionDef {
@@ -23,6 +23,7 @@ struct OptionDef {
 constexpr OptionDef kOptions[] = {
     {Opt::Help, "help", 'h', false},
     {Opt::Json, "json", 0, false},
+    {Opt::Trace, "trace", 0, false},
     {Opt::Port, "port", 'p', true},
     {Opt::Baud, "baud", 'b', true},
     {Opt::Address, "address", 'a', true},
@@ -49,7 +50,7 @@ struct CommandDef {
 };
 
 const std::vector<CommandDef>& commands() {
-    static const std::vector<Opt> kLine{Opt::Port, Opt::Baud, Opt::Address, Opt::Timeout};
+    static const std::vector<Opt> kLine{Opt::Port, Opt::Baud, Opt::Address, Opt::Timeout, Opt::Trace};
     static const std::vector<CommandDef> table = [] {
         auto with = [](std::vector<Opt> a, const std::vector<Opt>& b) {
             a.insert(a.end(), b.begin(), b.end());
@@ -66,6 +67,7 @@ const std::vector<CommandDef>& commands() {
              with({Opt::Help, Opt::Json, Opt::Watch, Opt::Interval, Opt::Count, Opt::Csv}, kLine)},
             {Command::Scan, "scan", 0, {Opt::Help, Opt::Json, Opt::Port, Opt::Speeds, Opt::Addresses}},
             {Command::Clock, "clock", 0, with({Opt::Help, Opt::Json, Opt::SetNow}, kLine)},
+            {Command::Ports, "ports", 0, {Opt::Help, Opt::Json}},
             // FILE or --port; checked in check_records_operands().
             {Command::Report, "report", 0,
              with({Opt::Help, Opt::Format, Opt::Output, Opt::Programmer, Opt::RelayName, Opt::Observations}, kLine)},
@@ -114,9 +116,12 @@ std::string apply(CliOptions& out, const OptionDef& o, const std::string& value)
     switch (o.id) {
         case Opt::Help: out.help = true; break;
         case Opt::Json: out.json = true; break;
+        case Opt::Trace: out.trace = true; break;
         case Opt::Port: {
             auto p = parse_port(value);
-            if (!p) return "invalid port '" + value + "': give a port number 1..255 or a device path";
+            if (!p)
+                return "invalid port '" + value +
+                       "': give a port number 1..255, a device path, tcp://HOST:PORT or mbtcp://HOST:PORT";
             out.port = *p;
             break;
         }
@@ -229,11 +234,25 @@ std::string check_records_operands(const CliOptions& o) {
 
 }  // namespace
 
-std::string PortChoice::describe() const { return device.empty() ? "COM " + std::to_string(number) : device; }
+std::string PortChoice::describe() const {
+    if (network) return network->text();
+    return device.empty() ? "COM " + std::to_string(number) : device;
+}
+
+PortTarget PortChoice::target() const {
+    if (network) return *network;
+    return device.empty() ? PortTarget::numbered(number) : PortTarget::serial_device(device);
+}
 
 std::optional<PortChoice> parse_port(std::string_view text) {
     if (text.empty()) return std::nullopt;
     PortChoice p;
+    if (text.find("://") != std::string_view::npos) {
+        auto t = PortTarget::parse(text);
+        if (!t || !t->is_network()) return std::nullopt;
+        p.network = *t;
+        return p;
+    }
     if (std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
         auto n = parse_int(text, 1, 255);
         if (!n) return std::nullopt;
@@ -408,12 +427,17 @@ std::string help_text(Command command) {
     static const char* kLineOptions =
         "  -p, --port N|DEVICE  serial port: a number of the program's numbering (the\n"
         "                       device named by NEVA_COM<N>, else /dev/ttyS<N-1>) or a\n"
-        "                       device path such as /dev/ttyUSB0\n"
+        "                       device path such as /dev/ttyUSB0; or over the network:\n"
+        "                       tcp://HOST:PORT, a serial device server passing the\n"
+        "                       RTU bytes through, or mbtcp://HOST:PORT, a Modbus TCP\n"
+        "                       gateway (unit id = the relay address)\n"
         "  -b, --baud B         line speed (default 9600; 8 data bits, no parity, 1 stop)\n"
         "  -a, --address A      relay address 1..247 (default 1)\n"
         "  -t, --timeout S      give up after S seconds in all (default 60); a relay that\n"
         "                       stops answering ends the command sooner, after five\n"
-        "                       unanswered requests (about ten seconds)\n";
+        "                       unanswered requests (about ten seconds)\n"
+        "  --trace              every frame sent and received, with its time (ms), its\n"
+        "                       request and its verdict, on standard error\n";
     static const char* kStatus =
         "\nExit status: 0 success, 1 failure, 2 usage error. Messages go to standard error.\n";
     switch (command) {
@@ -432,6 +456,7 @@ std::string help_text(Command command) {
                    "  metering --watch --port P       a row of currents per reading, until Ctrl+C\n"
                    "  scan --port P                   find the relays on a line: address and speed\n"
                    "  clock --port P [--set-now]      the relay clock against the computer's; set it\n"
+                   "  ports                           the serial ports of this computer\n"
                    "  report FILE|--port P -o OUT     a settings report as PDF, HTML or CSV\n"
                    "  history list|show|diff|export   the settings history (as-found, as-left)\n"
                    "\n"
@@ -542,6 +567,15 @@ std::string help_text(Command command) {
                                "  --set-now            set the relay clock to the computer's time\n"
                                "  --json               the same as one JSON object\n") +
                    kLineOptions + kStatus;
+        case Command::Ports:
+            return std::string("Usage: neva-cli ports [--json]\n"
+                               "\n"
+                               "Lists the serial ports of this computer (USB adapters included), one line\n"
+                               "each, tab-separated: device, description, manufacturer, serial number. Any\n"
+                               "of the devices can be given to --port.\n"
+                               "\n"
+                               "  --json      the same as one JSON object\n") +
+                   kStatus;
         case Command::Report:
             return std::string("Usage: neva-cli report FILE [--format pdf|html|csv] -o OUT\n"
                                "       neva-cli report --port N|DEVICE [OPTIONS] [--format pdf|html|csv] -o OUT\n"

@@ -9,9 +9,11 @@
 #include <string_view>
 #include <vector>
 
+#include "net/PortTarget.h"
+
 namespace neva::cli {
 
-enum class Command { None, Show, Diff, Read, Write, Events, Metering, Scan, Clock, Report, History };
+enum class Command { None, Show, Diff, Read, Write, Events, Metering, Scan, Clock, Ports, Report, History };
 
 // Exit statuses of every command.
 inline constexpr int kExitOk = 0;
@@ -19,13 +21,16 @@ inline constexpr int kExitFailure = 1;  // failure, or a difference found
 inline constexpr int kExitUsage = 2;
 
 // --port N (the program's port numbering: NEVA_COM<n>, else the system's n-th
-// port) or --port DEVICE (a device path).
+// port), --port DEVICE (a device path), or a network address: tcp://HOST:PORT (a
+// serial device server) or mbtcp://HOST:PORT (a Modbus TCP gateway).
 struct PortChoice {
-    int number = 0;      // used when device is empty
+    int number = 0;      // used when device is empty and there is no network address
     std::string device;  // "/dev/ttyUSB0"
+    std::optional<PortTarget> network;
 
-    // "COM 3", or the device path, for messages.
+    // "COM 3", the device path or the network address, for messages.
     std::string describe() const;
+    PortTarget target() const;
 };
 
 struct CliOptions {
@@ -33,6 +38,7 @@ struct CliOptions {
     bool help = false;     // --help: print the help of the command (or the general one)
     bool version = false;  // --version (no command)
     bool json = false;
+    bool trace = false;  // --trace: every frame on the line to standard error
     std::vector<std::string> operands;  // files
     std::optional<PortChoice> port;
     int baud = 9600;
@@ -64,7 +70,8 @@ struct ParseResult {
 // `args` without the program name.
 ParseResult parse_arguments(const std::vector<std::string>& args);
 
-// nullopt when the text is neither a port number 1..255 nor a device path.
+// nullopt when the text is neither a port number 1..255, a device path nor a valid
+// tcp:// or mbtcp:// address.
 std::optional<PortChoice> parse_port(std::string_view text);
 // "9600,19200" -> speeds; "1-247" or "5" -> an address range. nullopt when malformed.
 std::optional<std::vector<int>> parse_speeds(std::string_view text);

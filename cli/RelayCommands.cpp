@@ -5,7 +5,9 @@
 #include "EventRecord.h"
 #include "FileCommands.h"
 #include "JsonWriter.h"
+#include "PortsReport.h"
 #include "RelaySession.h"
+#include "adapters/QtPorts.h"
 #include "SetpointReport.h"
 #include "files/Manejo_de_Archivos.h"
 #include "image/Manejo_de_Datos.h"
@@ -158,6 +160,11 @@ int run_metering(const CliOptions& options, std::ostream& out, std::ostream& err
     }
     for (int k = 0; k < 4; ++k) out << kLabels[k] << '\t' << rows[k].text << '\t' << rows[k].unit << '\n';
     out.flush();
+    return kExitOk;
+}
+
+int run_ports(const CliOptions& options, std::ostream& out, std::ostream&) {
+    write_ports(QtPortSource().ports(), options.json, out);
     return kExitOk;
 }
 

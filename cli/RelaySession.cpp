@@ -1,6 +1,8 @@
 #include "RelaySession.h"
 
 #include <QFileInfo>
+
+#include "adapters/QtPorts.h"
 #include <QTimer>
 #include <QtGlobal>
 
@@ -10,18 +12,19 @@
 
 namespace neva::cli {
 
-namespace {
-
-// The number under which a --port DEVICE path is handed to the serial port: the
-// port resolves NEVA_COM<n> before anything else, and 0 is never a port of the
-// program's own numbering, so a user's NEVA_COM1..8 stay untouched.
-constexpr int kDevicePortNumber = 0;
-
-}  // namespace
-
 RelaySession::RelaySession(const CliOptions& options, std::ostream& err)
     : options_(options), err_(err), messages_(err), deadline_(std::chrono::seconds(options.timeout_s)) {
-    link_ = std::make_unique<LinkController>(state_, images_, port_, timers_, messages_, clock_);
+    switch_ = QtPorts::make_switch();
+    if (options_.port) switch_->set_target(options_.port->target());
+    monitor_ = std::make_unique<LineMonitor>(*switch_, clock_);
+    monitor_->current_action = [this] { return link_ ? static_cast<int>(link_->NEVA().Accion) : 0; };
+    if (options_.trace) {
+        monitor_->on_entry = [this](const LineEntry& e) {
+            err_ << "neva-cli: " << LineMonitor::format(e) << '\n';
+            err_.flush();
+        };
+    }
+    link_ = std::make_unique<LinkController>(state_, images_, *monitor_, timers_, messages_, clock_);
     // Timer2's tick is the window's status tick; without it Timer_Comunicacion never
     // starts and a relay that goes quiet while online would not be noticed.
     link_->Timer2().on_tick = [this] { link_->status_tick(); };
@@ -65,23 +68,22 @@ void RelaySession::on_completion(bool ok) {
 
 std::string RelaySession::port_name() const {
     const PortChoice& p = *options_.port;
+    if (p.network) return p.network->text();
     if (!p.device.empty()) return p.device;
     const QString dev = QtSerialPort::device_name(p.number);
     return p.describe() + (dev.isEmpty() ? std::string() : " (" + dev.toStdString() + ")");
 }
 
 std::string RelaySession::describe_line() const {
+    // Over the network the speed is the device server's or gateway's own.
+    if (options_.port->network) return "address " + std::to_string(options_.address) + " on " + port_name();
     return "address " + std::to_string(options_.address) + " on " + port_name() + " at " +
            std::to_string(options_.baud) + " baud";
 }
 
 bool RelaySession::connect() {
     const PortChoice& p = *options_.port;
-    int number = p.number;
-    if (!p.device.empty()) {
-        number = kDevicePortNumber;
-        qputenv("NEVA_COM0", QByteArray::fromStdString(p.device));
-    }
+    const int number = p.number;
     state_.Puerto_Com = static_cast<std::int16_t>(number);
     state_.Velocidad_Com = options_.baud;
     state_.Direccion_Rele = static_cast<std::uint8_t>(options_.address);
@@ -95,9 +97,18 @@ bool RelaySession::connect() {
     messages_.suppress("Invalid Number Port: COM");
     const bool opened = link_->Conectar(number, options_.baud, options_.address);
     messages_.suppress({});
+    if (!opened && p.network) {
+        err_ << "neva-cli: cannot connect to " << p.network->text() << ": " << switch_->diagnosis() << '\n';
+        return false;
+    }
     if (!opened) {
-        const QString device = port_.device().isEmpty() ? QtSerialPort::device_name(number) : port_.device();
-        QString why = port_.last_error();
+        // The switch opened a QtSerialPort of its own making: the numbered one, or one
+        // for the device path.
+        auto* serial = dynamic_cast<QtSerialPort*>(&switch_->active());
+        QString device = serial ? serial->device() : QString();
+        if (device.isEmpty())
+            device = p.device.empty() ? QtSerialPort::device_name(number) : QString::fromStdString(p.device);
+        QString why = serial ? serial->last_error() : QString::fromStdString(switch_->diagnosis());
         if (device.isEmpty()) why = QStringLiteral("no device for this port number");
         else if (!QFileInfo::exists(device)) why = QStringLiteral("no such device");
         else if (why.isEmpty() || why == QLatin1String("No error"))
@@ -155,8 +166,16 @@ bool RelaySession::wait_until_idle(const std::string& what) {
 
 void RelaySession::report_failure(const std::string& what) {
     const std::vector<std::uint8_t>& answer = link_->NEVA().Respuesta();
+    // What the port knows (a refused or dropped connection, a slow network) says more
+    // than the link's count of time-outs.
+    std::string port_cause = monitor_->diagnosis();
+    // Already said with the link's " Communication Error..." box.
+    if (messages_.was_shown(" Communication Error...\n" + port_cause)) port_cause.clear();
     const LinkFault& cause = link_->failure();
-    if (lost_ && was_online_ && cause.kind != LinkFaultKind::NoAnswer && cause.kind != LinkFaultKind::None) {
+    if (lost_ && !port_cause.empty()) {
+        err_ << "neva-cli: " << (was_online_ ? "communication with" : "no answer from") << " the relay ("
+             << describe_line() << ") while " << what << ": " << port_cause << '\n';
+    } else if (lost_ && was_online_ && cause.kind != LinkFaultKind::NoAnswer && cause.kind != LinkFaultKind::None) {
         err_ << "neva-cli: communication with the relay (" << describe_line() << ") failed while " << what << ": "
              << describe(cause) << '\n';
     } else if (lost_ && was_online_) {
@@ -184,9 +203,9 @@ void RelaySession::report_failure(const std::string& what) {
 
 void RelaySession::disconnect() {
     if (!link_) return;
-    if (port_.is_open()) {
+    if (monitor_->is_open()) {
         link_->Desconectar();
-        port_.close();
+        monitor_->close();
     }
     state_.En_Linea = false;
 }

@@ -20,6 +20,8 @@
 #include "IsoDateClock.h"
 #include "image/RegisterImages.h"
 #include "link/LinkController.h"
+#include "monitor/LineMonitor.h"
+#include "net/PortSwitch.h"
 #include "adapters/QtSerialPort.h"
 #include "adapters/QtTimerFactory.h"
 #include "startup/SharedState.h"
@@ -57,6 +59,7 @@ public:
     NEVA200& neva() { return link_->NEVA(); }
     CliMessages& messages() { return messages_; }
     const Clock& clock() const { return clock_; }
+    LineMonitor& monitor() { return *monitor_; }
     // "address 1 on /dev/pts/3 at 9600 baud"
     std::string describe_line() const;
     // "/dev/pts/3", "COM 1 (/dev/ttyUSB0)": the port as reports and the history name it.
@@ -79,7 +82,10 @@ private:
     SharedState state_;
     RegisterImages images_;
     QtTimerFactory timers_;
-    QtSerialPort port_;
+    // The link drives the monitor, the monitor the switch, the switch the port of
+    // the --port given (serial, device server or Modbus TCP gateway).
+    std::unique_ptr<PortSwitch> switch_;
+    std::unique_ptr<LineMonitor> monitor_;
     std::unique_ptr<LinkController> link_;
     std::unique_ptr<records::HistoryRecording> history_;
     std::function<void(bool)> link_completion_;

@@ -7,6 +7,7 @@
 
 #include "JsonWriter.h"
 #include "RelaySession.h"
+#include "adapters/QtPorts.h"
 #include "adapters/QtSerialPort.h"
 #include "adapters/QtTimerFactory.h"
 #include "link/RelayClock.h"
@@ -16,17 +17,14 @@ namespace neva::cli {
 
 namespace {
 
-// As for the relay commands: a device path goes in as port 0 through NEVA_COM0, so
-// the user's NEVA_COM1..8 stay untouched.
-std::string prepare_port(const PortChoice& p, QtSerialPort& port) {
-    int number = p.number;
-    if (!p.device.empty()) {
-        number = 0;
-        qputenv("NEVA_COM0", QByteArray::fromStdString(p.device));
-    }
-    port.set_port_number(number);
-    const QString dev = QtSerialPort::device_name(number);
+// The scan opens its port through the same switch as the relay commands, so a
+// serial device server or a Modbus TCP gateway is searched like a serial line.
+std::string prepare_port(const PortChoice& p, PortSwitch& port) {
+    port.set_target(p.target());
+    port.set_port_number(p.number);
+    if (p.network) return p.network->text();
     if (!p.device.empty()) return p.device;
+    const QString dev = QtSerialPort::device_name(p.number);
     return p.describe() + (dev.isEmpty() ? std::string() : " (" + dev.toStdString() + ")");
 }
 
@@ -50,12 +48,15 @@ std::string iso(const DateTime& t) {
 }  // namespace
 
 int run_scan(const CliOptions& options, std::ostream& out, std::ostream& err) {
-    QtSerialPort port;
+    const auto port = QtPorts::make_switch();
     QtTimerFactory timers;
-    const std::string where = prepare_port(*options.port, port);
-    ScanPlan plan{options.speeds.empty() ? RelayScanner::default_speeds() : options.speeds, options.first_address,
-                  options.last_address};
-    RelayScanner scanner(port, timers);
+    const std::string where = prepare_port(*options.port, *port);
+    // Over the network the speed is the device server's or the gateway's own: one
+    // pass over the addresses is enough.
+    std::vector<int> speeds = options.speeds;
+    if (speeds.empty()) speeds = options.port->network ? std::vector<int>{options.baud} : RelayScanner::default_speeds();
+    ScanPlan plan{speeds, options.first_address, options.last_address};
+    RelayScanner scanner(*port, timers);
 
     err << "neva-cli: scanning " << where << ": " << plan.speeds.size()
         << (plan.speeds.size() == 1 ? " speed" : " speeds") << ", addresses " << plan.first_address << "-"
@@ -92,9 +93,10 @@ int run_scan(const CliOptions& options, std::ostream& out, std::ostream& err) {
     if (scanner.running()) loop.exec();
 
     if (end == ScanEnd::PortFailed || end == ScanEnd::PortLost) {
-        const QString why = port.last_error();
-        err << "neva-cli: " << (end == ScanEnd::PortFailed ? "cannot open the serial port " : "lost the serial port ")
-            << where << (why.isEmpty() ? std::string() : ": " + why.toStdString()) << '\n';
+        auto* serial = dynamic_cast<QtSerialPort*>(&port->active());
+        const std::string why = serial ? serial->last_error().toStdString() : port->diagnosis();
+        err << "neva-cli: " << (end == ScanEnd::PortFailed ? "cannot open the port " : "lost the port ") << where
+            << (why.empty() ? std::string() : ": " + why) << '\n';
         return kExitFailure;
     }
     const std::size_t n = scanner.found().size();

@@ -18,6 +18,7 @@ PACKAGES=(
   xvfb xauth x11-utils imagemagick socat
   locales
   help2man dpkg-dev file
+  mbpoll
 )
 if [ "${1:-}" = "--test" ]; then
   PACKAGES+=(

@@ -10,13 +10,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <QCoreApplication>
 #include <QDir>
 
-#include "adapters/QtSerialPort.h"
+#include "adapters/QtPorts.h"
 #include "connection/FindRelayDialog.h"
+#include "connection/ConnectionMemory.h"
 #include "files/Manejo_de_Archivos.h"
 #include "modem/Lectura_Escritura.h"
 #include "startup/ProgramFolders.h"
@@ -28,6 +30,10 @@ namespace neva {
 namespace {
 const char* const kVelocidades[] = {"1200", "2400", "4800", "9600", "19200", "38400", "57600"};
 constexpr int kNumVelocidades = 7;
+constexpr int kPuertosNumerados = 8;  // "COM 1".."COM 8" head the port list
+const QString kDatoTcp = QStringLiteral("tcp");
+const QString kDatoMbtcp = QStringLiteral("mbtcp");
+const QString kPrefijoDispositivo = QStringLiteral("dev:");
 }  // namespace
 
 Comunicacion::Comunicacion(Principal& principal) : QDialog(&principal), principal_(principal) {
@@ -41,7 +47,20 @@ Comunicacion::Comunicacion(Principal& principal) : QDialog(&principal), principa
     // Computer Settings.
     Frame1 = new QGroupBox(QStringLiteral("Computer Settings"), this);
     Combo1 = new QComboBox(Frame1);
-    for (int i = 1; i <= 8; ++i) Combo1->addItem(QStringLiteral("COM %1").arg(i));
+    for (int i = 1; i <= kPuertosNumerados; ++i) Combo1->addItem(QStringLiteral("COM %1").arg(i));
+    Combo1->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    refresh_button = new QToolButton(Frame1);
+    refresh_button->setObjectName("refresh_button");
+    refresh_button->setText(QStringLiteral("&Refresh"));
+    refresh_button->setToolTip(QStringLiteral("List this computer's serial ports again (a USB adapter just plugged in)"));
+    host_text = new QLineEdit(Frame1);
+    host_text->setObjectName("host_text");
+    host_text->setMaxLength(253);
+    host_text->setPlaceholderText(QStringLiteral("host name or IP address"));
+    tcp_port_box = new QSpinBox(Frame1);
+    tcp_port_box->setObjectName("tcp_port_box");
+    tcp_port_box->setRange(1, 65535);
+    tcp_port_box->setValue(PortTarget::kDefaultServerPort);
     Combo2 = new QComboBox(Frame1);
     ComboCom2 = new QComboBox(Frame1);
     for (const char* v : kVelocidades) {
@@ -54,19 +73,30 @@ Comunicacion::Comunicacion(Principal& principal) : QDialog(&principal), principa
     Byte_UnR1->setRange(1, 247);
     Byte_UnR1->setSingleStep(1);
     auto* g1 = new QGridLayout(Frame1);
+    auto* fila_puerto = new QHBoxLayout;
+    fila_puerto->addWidget(Combo1, 1);
+    fila_puerto->addWidget(refresh_button);
     g1->addWidget(new QLabel(QStringLiteral("Communication Port:"), Frame1), 0, 0);
-    g1->addWidget(Combo1, 0, 1);
-    g1->addWidget(new QLabel(QStringLiteral("Baud Rate:"), Frame1), 1, 0);
-    g1->addWidget(Combo2, 1, 1);
-    g1->addWidget(new QLabel(QStringLiteral("Com 2 Baud Rate:"), Frame1), 2, 0);
-    g1->addWidget(ComboCom2, 2, 1);
-    g1->addWidget(new QLabel(QStringLiteral("Slave Address:"), Frame1), 3, 0);
-    g1->addWidget(Byte_UnR1, 3, 1);
+    g1->addLayout(fila_puerto, 0, 1);
+    auto* etiqueta_host = new QLabel(QStringLiteral("&Host:"), Frame1);
+    etiqueta_host->setBuddy(host_text);
+    auto* etiqueta_tcp = new QLabel(QStringLiteral("&TCP Port:"), Frame1);
+    etiqueta_tcp->setBuddy(tcp_port_box);
+    g1->addWidget(etiqueta_host, 1, 0);
+    g1->addWidget(host_text, 1, 1);
+    g1->addWidget(etiqueta_tcp, 2, 0);
+    g1->addWidget(tcp_port_box, 2, 1);
+    g1->addWidget(new QLabel(QStringLiteral("Baud Rate:"), Frame1), 3, 0);
+    g1->addWidget(Combo2, 3, 1);
+    g1->addWidget(new QLabel(QStringLiteral("Com 2 Baud Rate:"), Frame1), 4, 0);
+    g1->addWidget(ComboCom2, 4, 1);
+    g1->addWidget(new QLabel(QStringLiteral("Slave Address:"), Frame1), 5, 0);
+    g1->addWidget(Byte_UnR1, 5, 1);
     FindRelay = new QPushButton(QStringLiteral("&Find Relay..."), Frame1);
     FindRelay->setObjectName("FindRelay");
     FindRelay->setAutoDefault(false);
     FindRelay->setToolTip(QStringLiteral("Search the port for relays at every speed and address"));
-    g1->addWidget(FindRelay, 4, 1);
+    g1->addWidget(FindRelay, 6, 1);
 
     // Communication Control.
     Frame2 = new QGroupBox(QStringLiteral("Communication Control"), this);
@@ -167,6 +197,9 @@ Comunicacion::Comunicacion(Principal& principal) : QDialog(&principal), principa
     connect(Command2, &QPushButton::clicked, this, &Comunicacion::Command2_Click);
     connect(Modem, &QPushButton::clicked, this, &Comunicacion::Modem_Click);
     connect(FindRelay, &QPushButton::clicked, this, &Comunicacion::FindRelay_Click);
+    connect(refresh_button, &QToolButton::clicked, this, &Comunicacion::refresh_ports);
+    connect(Combo1, &QComboBox::currentIndexChanged, this, [this] { update_network_fields(); });
+    update_network_fields();
     connect(Option1[0], &QRadioButton::clicked, this, [this] { Option1_Click(0); });
     connect(Option1[1], &QRadioButton::clicked, this, [this] { Option1_Click(1); });
     connect(Text1, &QLineEdit::textChanged, this,
@@ -215,8 +248,99 @@ void Comunicacion::Form_Load() {
     ComboCom2->setCurrentIndex(pos);
     // The programming speed list follows the link's speed where it offers it.
     Combo3->setCurrentIndex(pos <= 3 ? pos : -1);
+    refresh_ports();
     Combo1->setCurrentIndex(st.Puerto_Com >= 1 && st.Puerto_Com <= 8 ? st.Puerto_Com - 1 : -1);
+    if (target_en_uso_ && target_en_uso_->kind != PortTarget::Kind::Numbered) {
+        // The link was last started on a device or network address: show that one.
+        select_target(*target_en_uso_);
+    } else if (!memoria_ofrecida_ && !st.Modo_Externo && !st.En_Linea && !target_en_uso_ && st.Puerto_Com == 1 &&
+               st.Velocidad_Com == 9600 && st.Direccion_Rele == 1) {
+        // The first time in a run, while the settings are still those of the start,
+        // the connection the user made last time is offered.
+        if (auto m = ConnectionMemory::load()) {
+            if (auto t = PortTarget::parse(m->port)) select_target(*t);
+            const int pos_m = Combo2->findText(QString::number(m->speed));
+            if (pos_m >= 0) Combo2->setCurrentIndex(pos_m);
+            Byte_UnR1->setValue(m->address);
+        }
+    }
+    memoria_ofrecida_ = true;
+    update_network_fields();
     if (al_cargar) al_cargar();
+}
+
+void Comunicacion::refresh_ports() {
+    const QVariant antes = Combo1->currentIndex() >= kPuertosNumerados ? Combo1->currentData() : QVariant();
+    const QString texto_antes = Combo1->currentText();
+    {
+        const QSignalBlocker quieto(Combo1);
+        while (Combo1->count() > kPuertosNumerados) Combo1->removeItem(kPuertosNumerados);
+        for (const SerialPortInfo& p : principal_.contexto().serial_ports())
+            Combo1->addItem(QString::fromStdString(port_label(p)),
+                            kPrefijoDispositivo + QString::fromStdString(p.system_location));
+        Combo1->addItem(QString::fromLatin1(kEntradaTcp), kDatoTcp);
+        Combo1->addItem(QString::fromLatin1(kEntradaMbtcp), kDatoMbtcp);
+        if (antes.isValid()) {
+            int i = Combo1->findData(antes);
+            if (i < 0) {
+                // A device that has gone stays choosable under its path, so the choice is not lost silently.
+                Combo1->insertItem(Combo1->count() - 2, texto_antes, antes);
+                i = Combo1->findData(antes);
+            }
+            Combo1->setCurrentIndex(i);
+        }
+    }
+    update_network_fields();
+}
+
+void Comunicacion::select_target(const PortTarget& t) {
+    switch (t.kind) {
+        case PortTarget::Kind::Numbered:
+            Combo1->setCurrentIndex(t.number >= 1 && t.number <= kPuertosNumerados ? t.number - 1 : -1);
+            break;
+        case PortTarget::Kind::Device: {
+            const QString dato = kPrefijoDispositivo + QString::fromStdString(t.device);
+            if (Combo1->findData(dato) < 0) Combo1->insertItem(Combo1->count() - 2, QString::fromStdString(t.device), dato);
+            Combo1->setCurrentIndex(Combo1->findData(dato));
+            break;
+        }
+        case PortTarget::Kind::Tcp:
+        case PortTarget::Kind::ModbusTcp:
+            Combo1->setCurrentIndex(Combo1->findData(t.kind == PortTarget::Kind::Tcp ? kDatoTcp : kDatoMbtcp));
+            host_text->setText(QString::fromStdString(t.host));
+            tcp_port_box->setValue(t.tcp_port);
+            break;
+    }
+    update_network_fields();
+}
+
+void Comunicacion::update_network_fields() {
+    const QString dato = Combo1->currentData().toString();
+    const bool red = dato == kDatoTcp || dato == kDatoMbtcp;
+    host_text->setEnabled(red);
+    tcp_port_box->setEnabled(red);
+    // The usual port of the kind chosen, unless the user typed another one.
+    const int v = tcp_port_box->value();
+    if (dato == kDatoMbtcp && v == PortTarget::kDefaultServerPort) tcp_port_box->setValue(PortTarget::kDefaultModbusTcpPort);
+    if (dato == kDatoTcp && v == PortTarget::kDefaultModbusTcpPort) tcp_port_box->setValue(PortTarget::kDefaultServerPort);
+}
+
+std::optional<PortTarget> Comunicacion::chosen_target(std::string* error) const {
+    const int i = Combo1->currentIndex();
+    if (i < 0) {
+        if (error) *error = kSinPuerto;
+        return std::nullopt;
+    }
+    if (i < kPuertosNumerados) return PortTarget::numbered(i + 1);
+    const QString dato = Combo1->currentData().toString();
+    if (dato.startsWith(kPrefijoDispositivo)) return PortTarget::serial_device(dato.mid(kPrefijoDispositivo.size()).toStdString());
+    const std::string host = host_text->text().trimmed().toStdString();
+    if (!PortTarget::valid_host(host)) {
+        if (error) *error = kSinHost;
+        return std::nullopt;
+    }
+    return PortTarget::network(dato == kDatoTcp ? PortTarget::Kind::Tcp : PortTarget::Kind::ModbusTcp, host,
+                               tcp_port_box->value());
 }
 
 void Comunicacion::Option1_Click(int index) { principal_.contexto().state().Modo_Modem = index == 0; }
@@ -225,7 +349,12 @@ void Comunicacion::panels_de_enlace() {
     const auto& st = principal_.contexto().state();
     principal_.set_panel(5, QStringLiteral("Address: %1").arg(st.Direccion_Rele));
     principal_.set_panel(4, QStringLiteral("Baud Rate: %1").arg(st.Velocidad_Com));
-    principal_.set_panel(3, QStringLiteral("COM:%1").arg(st.Puerto_Com));
+    // A device or network address names itself; a numbered port is "COM:" and its number.
+    const auto t = chosen_target();
+    if (t && t->kind != PortTarget::Kind::Numbered) principal_.set_panel(3, QString::fromStdString(t->text()));
+    else principal_.set_panel(3, QStringLiteral("COM:%1").arg(st.Puerto_Com));
+    // A long address may not fit the panel; its tip shows it whole.
+    principal_.StatusBar1[2]->setToolTip(principal_.panel(3));
 }
 
 void Comunicacion::Okey_Click() {
@@ -234,9 +363,11 @@ void Comunicacion::Okey_Click() {
     st.Direccion_Rele = static_cast<std::uint8_t>(Byte_UnR1->value());
     // Setpoints sent later carry the address in use (register 0117, high byte).
     ctx.images().Imagen_Edicion[46] = st.Direccion_Rele;
-    if (Combo1->currentIndex() >= 0) st.Puerto_Com = static_cast<std::int16_t>(Combo1->currentIndex() + 1);
+    if (Combo1->currentIndex() >= 0 && Combo1->currentIndex() < kPuertosNumerados)
+        st.Puerto_Com = static_cast<std::int16_t>(Combo1->currentIndex() + 1);
     const int pos = Combo2->currentIndex();
     if (pos >= 0 && pos <= 3) st.Velocidad_Com = std::atoi(kVelocidades[pos]);
+    if (const auto t = chosen_target()) ConnectionMemory::save({t->text(), st.Velocidad_Com, st.Direccion_Rele});
     panels_de_enlace();
     principal_.habilitar(true);
     hide();
@@ -269,8 +400,10 @@ void Comunicacion::Command1_Click() {
         fin();
         return;
     }
-    if (Combo1->currentIndex() < 0) {
-        msg.message_box(kSinPuerto, MsgButtons::Ok, MsgIcon::Exclamation, "NEVA");
+    std::string por_que;
+    const std::optional<PortTarget> destino = chosen_target(&por_que);
+    if (!destino) {
+        msg.message_box(por_que, MsgButtons::Ok, MsgIcon::Exclamation, "NEVA");
         fin();
         return;
     }
@@ -289,7 +422,9 @@ void Comunicacion::Command1_Click() {
     }
 
     st.Direccion_Rele = static_cast<std::uint8_t>(Byte_UnR1->value());
-    st.Puerto_Com = static_cast<std::int16_t>(Combo1->currentIndex() + 1);
+    // Puerto_Com keeps its number of the program's numbering; a device or network
+    // address goes to the port itself.
+    if (destino->kind == PortTarget::Kind::Numbered) st.Puerto_Com = static_cast<std::int16_t>(destino->number);
     st.Velocidad_Com = Combo2->currentText().toInt();
 
     auto& link = ctx.link();
@@ -299,6 +434,8 @@ void Comunicacion::Command1_Click() {
     neva.Direccion = st.Direccion_Rele;
 
     if (!st.Modo_Modem) {
+        ctx.port_switch().set_target(*destino);
+        target_en_uso_ = *destino;
         if (!link.Conectar(st.Puerto_Com, st.Velocidad_Com, st.Direccion_Rele)) {
             // The port did not open: the link has said so and dropped every request.
             fin();
@@ -306,6 +443,7 @@ void Comunicacion::Command1_Click() {
         }
         st.Esperando_Respuesta = true;
         tmr_state_com_->set_enabled(true);
+        ConnectionMemory::save({destino->text(), st.Velocidad_Com, st.Direccion_Rele});
     }
 
     st.Reset_Permitido = true;
@@ -370,8 +508,13 @@ void Comunicacion::Modem_Click() {
     programando_ = true;
     for (QWidget* w : {static_cast<QWidget*>(Frame4), static_cast<QWidget*>(Frame2), static_cast<QWidget*>(Botones)})
         w->setEnabled(false);
+    // The modem is programmed on a port of this computer's numbering, whatever the
+    // link last used; the link's choice is put back afterwards.
+    const PortTarget destino_del_enlace = ctx.port_switch().target();
+    ctx.port_switch().set_target(PortTarget::numbered(st.Puerto_Com));
     modem_->Modem_Click(option, Combo3->currentIndex(), Combo4->currentIndex(),
                         Combo4->currentText().toStdString());
+    ctx.port_switch().set_target(destino_del_enlace);
     for (QWidget* w : {static_cast<QWidget*>(Frame4), static_cast<QWidget*>(Frame2), static_cast<QWidget*>(Botones)})
         w->setEnabled(true);
     programando_ = false;
@@ -386,8 +529,17 @@ void Comunicacion::FindRelay_Click() {
         ctx.messages().message_box(kBuscarConLinea, MsgButtons::Ok, MsgIcon::Exclamation, "NEVA");
         return;
     }
-    auto port = std::make_unique<QtSerialPort>();
-    port->set_port_number(Combo1->currentIndex() + 1);
+    std::string error;
+    const auto destino = chosen_target(&error);
+    if (!destino) {
+        ctx.messages().message_box(error, MsgButtons::Ok, MsgIcon::Exclamation, "NEVA");
+        return;
+    }
+    // The search's own port, of the same kind as the link's: a serial port by number
+    // or path, a serial device server or a Modbus TCP gateway.
+    auto port = QtPorts::make_switch();
+    port->set_target(*destino);
+    if (destino->kind == PortTarget::Kind::Numbered) port->set_port_number(destino->number);
     auto* dialog = new FindRelayDialog(std::move(port), ctx.timers(), Combo1->currentText(), this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->on_choose = [this](const FoundRelay& f) {

@@ -4,9 +4,12 @@
 // the one modeless dialog; an external start runs its load and ON without showing it.
 
 #include <QDialog>
+#include <optional>
+#include <string>
 #include <functional>
 #include <memory>
 
+#include "net/PortTarget.h"
 #include "platform/Timer.h"
 
 namespace neva {
@@ -20,6 +23,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QSpinBox;
+class QToolButton;
 
 namespace neva {
 
@@ -34,6 +38,12 @@ public:
         "No Baud Rate is selected. Choose the Baud Rate of the relay and press ON again.";
     static constexpr const char* kSinPuerto =
         "No Communication Port is selected. Choose the port the relay is connected to and press ON again.";
+    static constexpr const char* kSinHost =
+        "No network address is given. Enter the host name or IP address of the device server or gateway and press "
+        "ON again.";
+    // Entries of the port list after "COM 1".."COM 8".
+    static constexpr const char* kEntradaTcp = "Serial device server (tcp://)";
+    static constexpr const char* kEntradaMbtcp = "Modbus TCP gateway (mbtcp://)";
 
     explicit Comunicacion(Principal& principal);
     ~Comunicacion() override;
@@ -56,7 +66,11 @@ public:
     QPushButton* Command2 = nullptr;
     QLabel* Label6 = nullptr;
     QGroupBox* Frame1 = nullptr;
+    // "COM 1".."COM 8", then this computer's serial ports, then the two network kinds.
     QComboBox* Combo1 = nullptr;
+    QToolButton* refresh_button = nullptr;  // lists the computer's ports again
+    QLineEdit* host_text = nullptr;         // network kinds: host name or address
+    QSpinBox* tcp_port_box = nullptr;       // network kinds: TCP port
     QComboBox* Combo2 = nullptr;
     QComboBox* ComboCom2 = nullptr;  // "Com 2 Baud Rate:", shown but read by nobody
     // The slave address box (1..247); a register-bound editor takes its place later.
@@ -81,6 +95,14 @@ public:
     void FindRelay_Click();
     static constexpr const char* kBuscarConLinea =
         "The relay link is in use. Press OFF before searching this computer's port for relays.";
+
+    // Lists the computer's serial ports again after "COM 8", keeping the choice.
+    void refresh_ports();
+    // Selects the entry of a target (adding a device the list does not have) and
+    // fills host and TCP port for a network target.
+    void select_target(const PortTarget& target);
+    // The target of the list's choice; nullopt (with the reason) when there is none.
+    std::optional<PortTarget> chosen_target(std::string* error = nullptr) const;
     static constexpr const char* kModemConLinea =
         "The relay link is in use. Press OFF before programming a modem on this computer's port.";
 
@@ -95,12 +117,17 @@ protected:
 private:
     void set_escape(bool on);
     void panels_de_enlace();
+    void update_network_fields();
 
     Principal& principal_;
     std::unique_ptr<Timer> tmr_state_com_;
     std::unique_ptr<Lectura_Escritura> modem_;
     bool programando_ = false;  // a modem programming run has the port
     bool apagando_ = false;     // OFF is asking about unsaved setpoints
+    // What the status bar's port panel shows for the target in use: "COM:n" or the
+    // device or network address.
+    std::optional<PortTarget> target_en_uso_;
+    bool memoria_ofrecida_ = false;  // the remembered choice was offered once this run
 };
 
 }  // namespace neva

@@ -62,8 +62,15 @@ void UserControl1::Inicializar() {
 }
 
 void UserControl1::Actualizar() {
-    for (int i = 0; i < kIndicadores; ++i) activa_[i] = valor_[i] != 0;
-    update();
+    // Called twice a second while communicating; the front is drawn again only when
+    // a lamp changes, which keeps a watching program nearly idle.
+    bool cambio = false;
+    for (int i = 0; i < kIndicadores; ++i) {
+        const bool a = valor_[i] != 0;
+        cambio = cambio || a != activa_[i];
+        activa_[i] = a;
+    }
+    if (cambio) update();
 }
 
 void UserControl1::Desactivar() { Inicializar(); }

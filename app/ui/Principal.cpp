@@ -22,6 +22,7 @@
 #include "image/Manejo_de_Datos.h"
 #include "link/Valor.h"
 #include "services/LauncherMarker.h"
+#include "ui/LineMonitorWindow.h"
 #include "ui/ToolBarIcons.h"
 #include "ui/frmAbout.h"
 
@@ -174,6 +175,12 @@ void Principal::crear_menus() {
     Comunica = accion(Setup, "&Communication", "Comunica", &Principal::Comunica_Click);
     Comunica->setShortcut(QKeySequence(Qt::Key_F5));
     RELAY_P = accion(Setup, "Relay &Properties", "RELAY_P", &Principal::RELAY_P_Click);
+
+    // Not a menu of the relay's: it stays visible when a launcher hides Setup and About.
+    tools_menu = menuBar()->addMenu(QStringLiteral("&Tools"));
+    tools_menu->setObjectName("Tools");
+    line_monitor_action = accion(tools_menu, "&Line Monitor", "LineMonitor", &Principal::Monitor_Click);
+    line_monitor_action->setShortcut(QKeySequence(Qt::Key_F6));
 
     About = menuBar()->addAction(QStringLiteral("&About"));
     About->setObjectName("About");
@@ -573,6 +580,19 @@ void Principal::Comunica_Click() {
     c.show();
     c.raise();
     c.activateWindow();
+}
+
+LineMonitorWindow& Principal::monitor_linea() {
+    if (!monitor_linea_)
+        monitor_linea_ = std::make_unique<LineMonitorWindow>(ctx_.monitor(), ctx_.messages(), ctx_.timers(), this);
+    return *monitor_linea_;
+}
+
+void Principal::Monitor_Click() {
+    auto& m = monitor_linea();
+    m.show();
+    m.raise();
+    m.activateWindow();
 }
 
 void Principal::RELAY_P_Click() {

@@ -30,6 +30,7 @@ class QToolBar;
 namespace neva {
 
 class Comunicacion;
+class LineMonitorWindow;
 class Propiedades;
 class UserControl1;
 class frmAbout;
@@ -102,6 +103,9 @@ public:
     void Comunica_Click();
     void RELAY_P_Click();
     void About_Click();
+    // Tools > Line Monitor: every frame on the relay line (not modal).
+    void Monitor_Click();
+    LineMonitorWindow& monitor_linea();
     void P_Setpoints_Click();
     void P_Actual_Click();
     void P_Events_Click();
@@ -166,6 +170,8 @@ public:
     QAction* Comunica = nullptr;
     QAction* RELAY_P = nullptr;
     QAction* About = nullptr;
+    QMenu* tools_menu = nullptr;  // the line monitor, in both start modes
+    QAction* line_monitor_action = nullptr;
     QToolBar* Toolbar1 = nullptr;
     std::array<QAction*, 6> botones{};  // tool bar buttons 1..6 at index 0..5
     std::array<QLabel*, 6> StatusBar1{};
@@ -210,6 +216,7 @@ private:
     std::map<Pagina, QPointer<QWidget>> instancias_;  // cleared by Qt when a page is deleted
     std::unique_ptr<Comunicacion> comunicacion_;
     std::unique_ptr<Propiedades> propiedades_;
+    std::unique_ptr<LineMonitorWindow> monitor_linea_;
     frmAbout* about_ = nullptr;
     std::unique_ptr<QPrinter> impresora_;
     bool descargada_ = false;

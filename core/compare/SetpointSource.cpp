@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "files/Manejo_de_Archivos.h"
+#include "net/PortTarget.h"
 
 namespace neva {
 
@@ -46,6 +47,11 @@ std::optional<Registro_Archivo> load_setpoint_file(const std::string& path, Mess
     return files.record();
 }
 
+int line_speed(const SharedState& state, const std::string& port) {
+    const auto target = PortTarget::parse(port);
+    return target && target->is_network() ? 0 : state.Velocidad_Com;
+}
+
 SetpointSource file_source(const std::string& path, const Registro_Archivo& record) {
     SetpointSource s;
     s.kind = SetpointSource::Kind::File;
@@ -77,7 +83,7 @@ SetpointSource relay_source(const SharedState& state, const RegisterImages& imag
     s.kind = SetpointSource::Kind::Relay;
     s.name = "Relay";
     s.port = port;
-    s.baud = state.Velocidad_Com;
+    s.baud = line_speed(state, port);
     s.address = state.Direccion_Rele;
     s.read_time = iso_date_time(read_time);
     s.setpoints = images.Imagen_Setpoints;

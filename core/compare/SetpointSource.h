@@ -25,8 +25,8 @@ struct SetpointSource {
     std::string saved;  // a file's saved date, ISO 8601 ("2026-12-06T12:00:00"); "" for none
 
     // A relay read (also the snapshot of one): where and when.
-    std::string port;   // "COM 1 (/dev/ttyUSB0)", "/dev/pts/4", "192.168.1.20:502"
-    int baud = 0;       // 0: not known
+    std::string port;   // "COM 1 (/dev/ttyUSB0)", "/dev/pts/4", "mbtcp://192.168.1.20:502"
+    int baud = 0;       // 0: not known, or a network port
     int address = 0;    // 0: not a relay
     std::string read_time;  // ISO 8601 local time of the read
     std::string user;       // a snapshot: the computer user who took it
@@ -47,6 +47,10 @@ std::string trimmed(const std::string& text);
 // refusal messages through `messages`) without taking it over: the program's
 // images and texts stay as they are. nullopt when it was refused.
 std::optional<Registro_Archivo> load_setpoint_file(const std::string& path, MessageService& messages);
+
+// The line's speed, 0 over the network, where the speed is the device server's or
+// the gateway's own and the program's setting means nothing.
+int line_speed(const SharedState& state, const std::string& port);
 
 SetpointSource file_source(const std::string& path, const Registro_Archivo& record);
 // The edit image with the header texts the program holds now.

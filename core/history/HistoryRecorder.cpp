@@ -78,7 +78,7 @@ void HistoryRecorder::store(SnapshotKind kind) {
     s.kind = kind;
     s.relay_name = trimmed(state_.Nombre_Rele.str());
     s.port = identity_.port ? identity_.port() : std::string();
-    s.baud = state_.Velocidad_Com;
+    s.baud = line_speed(state_, s.port);
     s.address = state_.Direccion_Rele;
     s.firmware = trimmed(state_.Version_Rele);
     s.user = identity_.user;

@@ -318,13 +318,20 @@ void LinkController::link_failed(const LinkFault& cause) {
         neva_->interrupt_writes();
         return;
     }
+    // What the port knows (a refused or dropped connection, a slow network) says more
+    // than the link's count of time-outs; taken before OFF touches the port.
+    const std::string port_cause = port_.diagnosis();
     // Offline before the box: while the user reads it nothing may show the relay as live.
     Desconectar();
     if (on_offline) on_offline();
     std::string text = " Communication Error...";
-    // Silence needs no explanation beyond the message itself; answers that never
-    // make sense do: they point at the speed, the parity or the address.
-    if (failure_.kind != LinkFaultKind::NoAnswer) text += "\n" + describe(failure_);
+    // Silence needs no explanation beyond the message itself (unless the port has
+    // one); answers that never make sense do: they point at the speed, the parity or
+    // the address.
+    if (!port_cause.empty())
+        text += "\n" + port_cause;
+    else if (failure_.kind != LinkFaultKind::NoAnswer)
+        text += "\n" + describe(failure_);
     messages_.message_box(text, MsgButtons::Ok, MsgIcon::Critical, "Communication Error");
     // A setpoint write cut short says what the relay now holds.
     neva_->interrupt_writes();

@@ -155,9 +155,12 @@ void NEVA200::Abrir_Puerto() {
         ok = Comunicacion->open();
     }
     resultado_ = ok;
-    if (!ok)
-        messages_.message_box("Invalid Number Port: COM " + std::to_string(Puerto_PC), MsgButtons::Ok,
-                              MsgIcon::Critical, "Communication error");
+    if (!ok) {
+        // The port says which device or address failed, and why, on a second line.
+        const std::string cause = Comunicacion ? Comunicacion->diagnosis() : std::string();
+        messages_.message_box("Invalid Number Port: COM " + std::to_string(Puerto_PC) + (cause.empty() ? "" : "\n" + cause),
+                              MsgButtons::Ok, MsgIcon::Critical, "Communication error");
+    }
 }
 
 void NEVA200::send(int receive_threshold, int send_threshold) {

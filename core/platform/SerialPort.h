@@ -42,6 +42,11 @@ public:
     virtual void set_receive_threshold(int bytes) = 0;
     virtual void set_send_threshold(int bytes) = 0;
 
+    // What the port itself knows about a line that stopped carrying answers, in a
+    // sentence for the user ("the connection to 10.0.0.5:4001 was refused"); empty
+    // when it knows nothing beyond what the link saw.
+    virtual std::string diagnosis() const { return {}; }
+
     // Set by the owner of the port (the link controller).
     std::function<void(Event)> on_event;
     // The device went away while open (a USB adapter pulled out). The port is closed

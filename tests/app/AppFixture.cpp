@@ -5,7 +5,9 @@
 #include <iterator>
 
 #include <QDir>
+#include <QFile>
 
+#include "connection/ConnectionMemory.h"
 #include "startup/Arranque.h"
 #include "ui/Inicio.h"
 
@@ -25,6 +27,8 @@ FakeApp::FakeApp() {
 
 void OfflineProgram::SetUp() {
     ASSERT_TRUE(dir.isValid());
+    // No connection remembered from an earlier test.
+    QFile::remove(QString::fromStdString(ConnectionMemory::path()));
     write_setpoint_file(Arranque::ruta_archivo_defecto(ruta()), pattern_image(1), "Default");
     w = Inicio::Main(*app.ctx, "", {false, ruta()});
 }

@@ -39,6 +39,27 @@ bool ModbusSlave::open(const std::string& device, std::string& error) {
         error = std::string("slave address: ") + modbus_strerror(errno);
         return false;
     }
+    if (modbus_connect(ctx_) != 0) {
+        error = std::string("modbus_connect: ") + modbus_strerror(errno);
+        return false;
+    }
+    return finish_open(error);
+}
+
+bool ModbusSlave::open_tcp(int socket_fd, std::string& error) {
+    // The address and port given here are never used: the socket is handed over.
+    ctx_ = modbus_new_tcp("127.0.0.1", 502);
+    if (!ctx_) {
+        error = std::string("modbus_new_tcp: ") + modbus_strerror(errno);
+        return false;
+    }
+    modbus_set_socket(ctx_, socket_fd);
+    header_ = 7;
+    checksum_ = 0;
+    return finish_open(error);
+}
+
+bool ModbusSlave::finish_open(std::string& error) {
     // The wait for a request returns often, so that the stop flag and a barrier
     // raised by the proxy are seen within a few tens of milliseconds.
     modbus_set_indication_timeout(ctx_, 0, 20000);
@@ -48,10 +69,6 @@ bool ModbusSlave::open(const std::string& device, std::string& error) {
     // within that time (as a master searching the addresses does). A real relay on a
     // shared line hears its next request however soon it comes.
     modbus_set_response_timeout(ctx_, 0, 2000);
-    if (modbus_connect(ctx_) != 0) {
-        error = std::string("modbus_connect: ") + modbus_strerror(errno);
-        return false;
-    }
     mapping_ = modbus_mapping_new(64, 0, RelayModel::kRegisterSpace, RelayModel::kRegisterSpace);
     if (!mapping_) {
         error = std::string("modbus_mapping_new: ") + modbus_strerror(errno);
@@ -72,7 +89,7 @@ void notify(int fd, std::uint32_t value) {
 }  // namespace
 
 void ModbusSlave::run(const std::atomic<bool>& stop, int answer_fd, LineBarrier& barrier) {
-    std::uint8_t request[MODBUS_RTU_MAX_ADU_LENGTH];
+    std::uint8_t request[MODBUS_MAX_ADU_LENGTH];
     std::uint32_t acknowledged = 0;
     while (!stop.load()) {
         const int length = modbus_receive(ctx_, request);
@@ -92,9 +109,19 @@ void ModbusSlave::run(const std::atomic<bool>& stop, int answer_fd, LineBarrier&
     }
 }
 
-int ModbusSlave::handle(const std::uint8_t* request, int length) {
+int ModbusSlave::handle(const std::uint8_t* frame, int frame_length) {
+    // From here on `request` starts one byte before the function code (the address,
+    // or the unit id of the MBAP header) and `length` counts as an RTU frame would.
+    const std::uint8_t* request = frame + header_ - 1;
+    const int length = frame_length - (header_ - 1) + (2 - checksum_);
+    if (frame_length < header_ + 1) return 0;
     const std::uint8_t slave = request[0];
     const std::uint8_t function = request[1];
+    if (header_ > 1 && slave != address_ && slave != 0) {
+        // No relay at that unit behind the gateway.
+        if (log_requests_) std::fprintf(stderr, "neva-relay-sim: request for unit %u: gateway exception 11\n", slave);
+        return modbus_reply_exception(ctx_, frame, MODBUS_EXCEPTION_GATEWAY_TARGET);
+    }
     model_.advance_to(std::chrono::steady_clock::now());
 
     std::uint8_t exception = 0;
@@ -148,13 +175,13 @@ int ModbusSlave::handle(const std::uint8_t* request, int length) {
 
     // A broadcast is obeyed but never answered.
     if (slave == 0) return 0;
-    if (exception != 0 || !answer_from_mapping) return modbus_reply_exception(ctx_, request, exception);
+    if (exception != 0 || !answer_from_mapping) return modbus_reply_exception(ctx_, frame, exception);
 
     const auto& input = model_.input_registers();
     const auto& holding = model_.holding_registers();
     std::copy(input.begin(), input.end(), mapping_->tab_input_registers);
     std::copy(holding.begin(), holding.end(), mapping_->tab_registers);
-    return modbus_reply(ctx_, request, length, mapping_);
+    return modbus_reply(ctx_, frame, frame_length, mapping_);
 }
 
 }  // namespace neva::sim

@@ -3,8 +3,12 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <sys/inotify.h>
 #include <sys/stat.h>
 #include <termios.h>
@@ -129,9 +133,46 @@ std::unique_ptr<SerialLine> SerialLine::open_device(const std::string& path, uns
     return line;
 }
 
+std::unique_ptr<SerialLine> SerialLine::open_tcp_listener(unsigned port, std::string& error) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        error = errno_text("socket");
+        return nullptr;
+    }
+    const int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<std::uint16_t>(port));
+    // Loopback only: a test relay is never offered to the network.
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 4) != 0 ||
+        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        error = errno_text(("TCP port " + std::to_string(port)).c_str());
+        close(fd);
+        return nullptr;
+    }
+    std::unique_ptr<SerialLine> line(new SerialLine());
+    line->listen_fd_ = fd;
+    line->watch_fd_ = fd;
+    line->tcp_port_ = ntohs(addr.sin_port);
+    line->path_ = "127.0.0.1:" + std::to_string(line->tcp_port_);
+    line->peer_present_ = false;
+    return line;
+}
+
+void SerialLine::drop_connection() {
+    if (fd_ < 0) return;
+    close(fd_);
+    fd_ = -1;
+    peer_present_ = false;
+    ++departures_;
+}
+
 SerialLine::~SerialLine() {
     if (!link_path_.empty()) unlink(link_path_.c_str());
-    if (watch_fd_ >= 0) close(watch_fd_);
+    if (watch_fd_ >= 0) close(watch_fd_);  // the listening socket of a network line
     if (keeper_fd_ >= 0) close(keeper_fd_);
     if (fd_ >= 0) close(fd_);
 }
@@ -154,6 +195,7 @@ bool SerialLine::make_link(const std::string& link_path, std::string& error) {
 }
 
 bool SerialLine::refresh_peer() {
+    if (is_network()) return peer_present_;
     if (!pseudo_terminal_) return true;
     if (watch_fd_ >= 0) {
         read_watch_events();
@@ -187,6 +229,21 @@ void SerialLine::flush_abandoned_input() {
 
 void SerialLine::read_watch_events() {
     if (watch_fd_ < 0) return;
+    if (is_network()) {
+        for (;;) {
+            const int client = accept4(listen_fd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+            if (client < 0) return;
+            if (fd_ >= 0) {
+                // The port is taken, as on a device server with one client per port.
+                close(client);
+                continue;
+            }
+            const int on = 1;
+            setsockopt(client, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+            fd_ = client;
+            peer_present_ = true;
+        }
+    }
     alignas(inotify_event) char buffer[4096];
     for (;;) {
         const ssize_t n = read(watch_fd_, buffer, sizeof buffer);
@@ -216,6 +273,11 @@ bool SerialLine::read_available(std::vector<std::uint8_t>& out) {
         }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
+        if (is_network()) {
+            // End of stream or a reset: the client has gone.
+            drop_connection();
+            return false;
+        }
         // A raw device with VMIN = VTIME = 0 reports "nothing waiting" as 0.
         if (n == 0 && !pseudo_terminal_) return true;
         // EIO (pseudo-terminal without peer) or end of file.
@@ -226,15 +288,16 @@ bool SerialLine::read_available(std::vector<std::uint8_t>& out) {
 
 std::size_t SerialLine::write_some(const std::uint8_t* data, std::size_t size) {
     if (size == 0) return 0;
-    if (pseudo_terminal_ && !peer_present_) return size;
+    if ((pseudo_terminal_ || is_network()) && !peer_present_) return size;
     for (;;) {
-        ssize_t n = write(fd_, data, size);
+        ssize_t n = is_network() ? send(fd_, data, size, MSG_NOSIGNAL) : write(fd_, data, size);
         if (n >= 0) return static_cast<std::size_t>(n);
         if (errno == EINTR) continue;
         if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
         // The peer went away between two checks: the bytes are lost like bytes sent
         // into an unplugged cable.
         if (pseudo_terminal_) refresh_peer();
+        if (is_network()) drop_connection();
         return size;
     }
 }

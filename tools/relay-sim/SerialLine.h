@@ -28,6 +28,13 @@ public:
     static std::unique_ptr<SerialLine> open_device(const std::string& path, unsigned baud,
                                                    std::string& error);
 
+    // A TCP listener on the loopback interface (port 0: a free port the system picks).
+    // It holds one connection at a time, as a serial device server's port does: a
+    // second client is refused while the first is connected. path() is
+    // "127.0.0.1:<port>"; a connection that ends is a departure, as a program that
+    // closes the pseudo-terminal is.
+    static std::unique_ptr<SerialLine> open_tcp_listener(unsigned port, std::string& error);
+
     // Creates a raw pseudo-terminal pair for internal use: the master descriptor and
     // the slave path. Returns -1 and fills error on failure.
     static int create_raw_pty(std::string& slave_path, std::string& error);
@@ -39,6 +46,9 @@ public:
     const std::string& path() const { return path_; }
     int fd() const { return fd_; }
     bool is_pseudo_terminal() const { return pseudo_terminal_; }
+    bool is_network() const { return listen_fd_ >= 0; }
+    // The TCP port listened on (network lines only).
+    unsigned tcp_port() const { return tcp_port_; }
 
     // A symbolic link to path(), removed again when the line is destroyed. An
     // existing symbolic link at link_path is replaced; any other file is refused.
@@ -66,6 +76,7 @@ public:
 private:
     SerialLine() = default;
     void flush_abandoned_input();
+    void drop_connection();
 
     int fd_ = -1;
     std::string path_;
@@ -76,6 +87,8 @@ private:
     int watch_fd_ = -1;
     int keeper_fd_ = -1;   // our own slave descriptor (with inotify only)
     unsigned peers_ = 0;   // slave opens by other programs not yet closed
+    int listen_fd_ = -1;   // network lines: the listening socket (also watch_fd_)
+    unsigned tcp_port_ = 0;
 };
 
 }  // namespace neva::sim

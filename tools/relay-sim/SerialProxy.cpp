@@ -45,6 +45,7 @@ void SerialProxy::peer_departed() {
         std::fprintf(stderr, "neva-relay-sim: the port was closed%s\n",
                      pending_.empty() ? "" : "; the answer on its way is lost");
     pending_.clear();
+    segments_.clear();
     // Bytes still waiting on the outer line while nobody holds it were sent by the
     // program that left: never answer them. When the next program has already
     // opened the port they are taken as its first request, which is the likely case
@@ -80,29 +81,55 @@ void SerialProxy::take_answer(std::uint32_t length) {
                                static_cast<unsigned long long>(answers_));
         return;
     }
-    if (faults_.bad_crc_every > 0 && answers_ % faults_.bad_crc_every == 0) {
+    if (faults_.bad_crc_every > 0 && answers_ % faults_.bad_crc_every == 0 && faults_.modbus_tcp) {
+        if (answer.size() >= 8) {
+            answer.resize(9);
+            answer[4] = 0x00;
+            answer[5] = 0x03;
+            answer[7] |= 0x80;
+            answer[8] = 0x0B;
+        }
+        if (log_) std::fprintf(stderr, "neva-relay-sim: answer %llu replaced by the gateway's exception 11\n",
+                               static_cast<unsigned long long>(answers_));
+    } else if (faults_.bad_crc_every > 0 && answers_ % faults_.bad_crc_every == 0) {
         answer.back() ^= 0xFF;
         if (log_) std::fprintf(stderr, "neva-relay-sim: answer %llu sent with a bad CRC\n",
                                static_cast<unsigned long long>(answers_));
     }
     const auto now = Clock::now();
-    const auto earliest = now + std::chrono::milliseconds(faults_.reply_delay_ms);
-    if (pending_.empty() || next_byte_at_ < earliest) next_byte_at_ = std::max(next_byte_at_, earliest);
+    segments_.push_back({now + std::chrono::milliseconds(faults_.reply_delay_ms), answer.size()});
     pending_.insert(pending_.end(), answer.begin(), answer.end());
 }
 
+SerialProxy::Clock::time_point SerialProxy::next_due() const {
+    if (segments_.empty()) return next_byte_at_;
+    const Segment& s = segments_.front();
+    return s.started ? next_byte_at_ : std::max(next_byte_at_, s.earliest);
+}
+
 void SerialProxy::write_due_bytes(Clock::time_point now) {
-    if (pending_.empty() || now < next_byte_at_) return;
-    std::size_t due = pending_.size();
-    if (byte_time_.count() > 0) {
-        // Every byte whose wire time has come, so a late wake-up catches up.
-        const auto behind = (now - next_byte_at_) / byte_time_;
-        due = std::min<std::size_t>(pending_.size(), static_cast<std::size_t>(behind) + 1);
+    while (!segments_.empty()) {
+        Segment& seg = segments_.front();
+        if (!seg.started) {
+            if (now < seg.earliest) return;
+            next_byte_at_ = std::max(next_byte_at_, seg.earliest);
+            seg.started = true;
+        }
+        if (now < next_byte_at_) return;
+        std::size_t due = seg.remaining;
+        if (byte_time_.count() > 0) {
+            // Every byte whose wire time has come, so a late wake-up catches up.
+            const auto behind = (now - next_byte_at_) / byte_time_;
+            due = std::min<std::size_t>(due, static_cast<std::size_t>(behind) + 1);
+        }
+        std::vector<std::uint8_t> chunk(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(due));
+        const std::size_t taken = outer_.write_some(chunk.data(), chunk.size());
+        pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(taken));
+        seg.remaining -= taken;
+        if (byte_time_.count() > 0) next_byte_at_ += byte_time_ * static_cast<long>(taken);
+        if (seg.remaining > 0) return;
+        segments_.pop_front();
     }
-    std::vector<std::uint8_t> chunk(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(due));
-    const std::size_t taken = outer_.write_some(chunk.data(), chunk.size());
-    pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(taken));
-    if (byte_time_.count() > 0) next_byte_at_ += byte_time_ * static_cast<long>(taken);
 }
 
 bool SerialProxy::run() {
@@ -127,7 +154,7 @@ bool SerialProxy::run() {
         // time and a close notice is seen at once even between two paced bytes.
         std::int64_t wait_us = (outer_.peer_present() || outer_.watch_fd() >= 0) ? -1 : 20000;
         if (!pending_.empty()) {
-            const auto until = std::chrono::duration_cast<std::chrono::microseconds>(next_byte_at_ - now).count();
+            const auto until = std::chrono::duration_cast<std::chrono::microseconds>(next_due() - now).count();
             // A line that did not take everything is retried soon.
             wait_us = until > 0 ? until : 1000;
         }
@@ -164,12 +191,13 @@ bool SerialProxy::run() {
                     break;
                 }
             }
-            if (!line_ok && !outer_.is_pseudo_terminal()) return false;
+            if (!line_ok && !outer_.is_pseudo_terminal() && !outer_.is_network()) return false;
             if (fds[3].revents & POLLHUP) {
                 outer_.refresh_peer();
                 // A device whose far end is not connected (a pseudo-terminal pair of
                 // another tool) reports a hang-up on every poll: do not spin on it.
-                if (!outer_.is_pseudo_terminal() && !(fds[3].revents & POLLIN)) usleep(10000);
+                if (!outer_.is_pseudo_terminal() && !outer_.is_network() && !(fds[3].revents & POLLIN))
+                    usleep(10000);
             }
         }
     }

@@ -21,6 +21,9 @@ struct LineFaults {
     unsigned bad_crc_every = 0;        // every k-th answer carries a wrong CRC; 0 = never
     unsigned pace_baud = 0;            // 10 bit times per answer byte; 0 = all at once
     unsigned reply_delay_ms = 0;       // before the first byte of each answer
+    // The answers are Modbus TCP frames, which carry no CRC: a "bad CRC" answer is
+    // what a gateway makes of one, its exception 11 (no valid answer from the relay).
+    bool modbus_tcp = false;
 };
 
 // When the program under test closes its port, answers to its last requests may
@@ -66,7 +69,18 @@ private:
 
     std::uint64_t answers_ = 0;
     std::deque<std::uint8_t> pending_;
+    // The answers in pending_, in order: each waits for its own reply delay, counted
+    // from when the relay gave it, so a late answer is late, never held back by the
+    // delay of the answer after it.
+    struct Segment {
+        Clock::time_point earliest;
+        std::size_t remaining;
+        bool started = false;
+    };
+    std::deque<Segment> segments_;
     Clock::time_point next_byte_at_{};
+    // When the next byte may go out (pending_ not empty).
+    Clock::time_point next_due() const;
     Clock::duration byte_time_{};
 };
 

@@ -11,6 +11,7 @@
 #include <ctime>
 #include <fcntl.h>
 #include <string>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 
@@ -45,6 +46,16 @@ Line:
   --baud B              pace every answer byte at the wire time of B baud (10 bits
                         a byte); with --device, the line speed (default 9600)
   --reply-delay MS      wait MS milliseconds before the first byte of each answer
+  --tcp PORT            serve the relay as a serial device server does: the RTU
+                        bytes unchanged over TCP, on 127.0.0.1 only; PORT 0 picks
+                        a free port. The first line of output is then
+                        tcp://127.0.0.1:<port>, ready for neva-cli --port
+  --modbus-tcp PORT     serve the relay behind a Modbus TCP gateway (libmodbus TCP
+                        server, MBAP framing), on 127.0.0.1 only; PORT 0 picks a
+                        free port; the first line is mbtcp://127.0.0.1:<port>.
+                        A request for another unit id gets exception 11, and
+                        --bad-crc-every makes the gateway answer exception 11 in
+                        place of the garbled answer (Modbus TCP carries no CRC)
 
 Relay:
   --address A           slave address, 1..247 (default 1)
@@ -64,6 +75,9 @@ Other:
   --quiet               no log of requests on standard error
   --help                this text
   --version             the version of the simulator
+
+On TCP one client is served at a time, as on one port of a device server; a
+client that disconnects is like a program that closes the serial port.
 
 The program ends cleanly on SIGTERM or SIGINT. It keeps serving when the program
 under test closes and reopens the port.
@@ -120,6 +134,7 @@ int main(int argc, char** argv) {
     LineFaults faults;
     std::string device, link;
     unsigned long address = 1, baud = 0;
+    long tcp_port = -1, modbus_tcp_port = -1;
     bool quiet = false;
 
     for (int i = 1; i < argc; ++i) {
@@ -177,6 +192,9 @@ int main(int argc, char** argv) {
         } else if (arg == "--reply-delay") {
             if (!need(parse_unsigned(value, 60000, n))) return usage_error("--reply-delay needs milliseconds");
             faults.reply_delay_ms = static_cast<unsigned>(n);
+        } else if (arg == "--tcp" || arg == "--modbus-tcp") {
+            if (!need(parse_unsigned(value, 65535, n))) return usage_error(arg + " needs a TCP port 0..65535");
+            (arg == "--tcp" ? tcp_port : modbus_tcp_port) = static_cast<long>(n);
         } else if (arg == "--quiet") {
             quiet = true;
         } else {
@@ -184,6 +202,10 @@ int main(int argc, char** argv) {
         }
     }
     if (!device.empty() && !link.empty()) return usage_error("--link applies to the pseudo-terminal only");
+    const bool network = tcp_port >= 0 || modbus_tcp_port >= 0;
+    if (tcp_port >= 0 && modbus_tcp_port >= 0) return usage_error("--tcp and --modbus-tcp exclude each other");
+    if (network && (!device.empty() || !link.empty()))
+        return usage_error("--tcp and --modbus-tcp exclude --device and --link");
 
     int answer_pipe[2];
     if (!program.catch_stop_signals()) return 1;
@@ -192,17 +214,37 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // A real line paces itself; the pseudo-terminal is paced by the proxy.
+    // A real line paces itself; the pseudo-terminal and TCP are paced by the proxy.
     if (device.empty()) faults.pace_baud = static_cast<unsigned>(baud);
-    std::unique_ptr<SerialLine> outer = program.open_line(device, baud ? static_cast<unsigned>(baud) : 9600, link);
-    if (!outer) return 1;
-
+    faults.modbus_tcp = modbus_tcp_port >= 0;
     std::string error;
+    std::unique_ptr<SerialLine> outer;
+    if (network) {
+        outer = SerialLine::open_tcp_listener(static_cast<unsigned>(network && tcp_port >= 0 ? tcp_port : modbus_tcp_port),
+                                              error);
+        if (!outer) return program.fail(error);
+    } else {
+        outer = program.open_line(device, baud ? static_cast<unsigned>(baud) : 9600, link);
+        if (!outer) return 1;
+    }
+
+    // The slave's own line: a pseudo-terminal for RTU, a socket pair for Modbus TCP.
     std::string inner_path;
-    const int inner_master = SerialLine::create_raw_pty(inner_path, error);
-    if (inner_master < 0) return program.fail(error);
-    // Held open for the whole run, so the inner line never hangs up under libmodbus.
-    const int inner_slave_keeper = open(inner_path.c_str(), O_RDWR | O_NOCTTY);
+    int inner_master = -1;
+    int inner_slave_keeper = -1;
+    int inner_socket = -1;
+    if (faults.modbus_tcp) {
+        int pair[2];
+        if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) return program.fail("socketpair failed");
+        inner_master = pair[0];
+        inner_socket = pair[1];
+        fcntl(inner_master, F_SETFL, fcntl(inner_master, F_GETFL) | O_NONBLOCK);
+    } else {
+        inner_master = SerialLine::create_raw_pty(inner_path, error);
+        if (inner_master < 0) return program.fail(error);
+        // Held open for the whole run, so the inner line never hangs up under libmodbus.
+        inner_slave_keeper = open(inner_path.c_str(), O_RDWR | O_NOCTTY);
+    }
 
     // The relay's clock starts at the computer's local time of day.
     const std::time_t now = std::time(nullptr);
@@ -211,16 +253,19 @@ int main(int argc, char** argv) {
     RelayModel model(settings, timegm(&local), std::chrono::steady_clock::now());
 
     ModbusSlave slave(model, static_cast<int>(address), !quiet);
-    if (!slave.open(inner_path, error)) return program.fail(error);
+    if (!(faults.modbus_tcp ? slave.open_tcp(inner_socket, error) : slave.open(inner_path, error)))
+        return program.fail(error);
 
     std::atomic<bool> stop{false};
     LineBarrier barrier;
     std::thread slave_thread([&] { slave.run(stop, answer_pipe[1], barrier); });
 
-    std::printf("%s\n", outer->path().c_str());
+    const std::string where = !network ? outer->path()
+                              : (faults.modbus_tcp ? "mbtcp://" : "tcp://") + outer->path();
+    std::printf("%s\n", where.c_str());
     std::fflush(stdout);
     if (!quiet)
-        std::fprintf(stderr, "neva-relay-sim: relay at address %lu on %s\n", address, outer->path().c_str());
+        std::fprintf(stderr, "neva-relay-sim: relay at address %lu on %s\n", address, where.c_str());
 
     SerialProxy proxy(*outer, inner_master, inner_slave_keeper, answer_pipe[0], program.stop_fd(), barrier, faults,
                       !quiet);
