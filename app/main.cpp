@@ -13,6 +13,7 @@
 
 #include <cstdio>
 
+#include "HistoryDatabase.h"
 #include "services/QtMessageService.h"
 #include "startup/Arranque.h"
 #include "startup/ProgramHelp.h"
@@ -67,6 +68,9 @@ int main(int argc, char** argv) {
     for (int i = 1; i < qargs.size(); ++i) args.push_back(qargs[i].toStdString());
 
     auto ctx = neva::AppContext::with_qt_platform();
+    // Every read of the relay's setpoints and every verified write goes into the
+    // settings history in the user's data folder.
+    ctx->start_history(neva::records::HistoryDatabase::default_path());
     auto principal = neva::Inicio::Main(*ctx, neva::Arranque::unir_argumentos(args));
     if (auto* mensajes = dynamic_cast<neva::QtMessageService*>(&ctx->messages())) mensajes->set_parent(principal.get());
     principal->terminar = [] { QCoreApplication::quit(); };

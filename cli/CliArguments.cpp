@@ -1,6 +1,7 @@
 #include "CliArguments.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 
 namespace neva::cli {
@@ -9,7 +10,7 @@ namespace {
 
 enum class Opt {
     Help, Json, Trace, Port, Baud, Address, Timeout, Output, Programmer, RelayName, Observations, Watch, Interval, Count,
-    Csv, Speeds, Addresses, SetNow
+    Csv, Speeds, Addresses, SetNow, Format
 };
 
 struct OptionDef {
@@ -31,6 +32,7 @@ constexpr OptionDef kOptions[] = {
     {Opt::Programmer, "programmer", 0, true},
     {Opt::RelayName, "relay-name", 0, true},
     {Opt::Observations, "observations", 0, true},
+    {Opt::Format, "format", 'f', true},
     {Opt::Watch, "watch", 'w', false},
     {Opt::Interval, "interval", 'i', true},
     {Opt::Count, "count", 'n', true},
@@ -66,6 +68,10 @@ const std::vector<CommandDef>& commands() {
             {Command::Scan, "scan", 0, {Opt::Help, Opt::Json, Opt::Port, Opt::Speeds, Opt::Addresses}},
             {Command::Clock, "clock", 0, with({Opt::Help, Opt::Json, Opt::SetNow}, kLine)},
             {Command::Ports, "ports", 0, {Opt::Help, Opt::Json}},
+            // FILE or --port; checked in check_records_operands().
+            {Command::Report, "report", 0,
+             with({Opt::Help, Opt::Format, Opt::Output, Opt::Programmer, Opt::RelayName, Opt::Observations}, kLine)},
+            {Command::History, "history", 0, {Opt::Help, Opt::Json, Opt::Format, Opt::Output}},
         };
     }();
     return table;
@@ -145,6 +151,13 @@ std::string apply(CliOptions& out, const OptionDef& o, const std::string& value)
         case Opt::Programmer: out.programmer = value; break;
         case Opt::RelayName: out.relay_name = value; break;
         case Opt::Observations: out.observations = value; break;
+        case Opt::Format: {
+            std::string f = value;
+            std::transform(f.begin(), f.end(), f.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+            if (f != "pdf" && f != "html" && f != "csv") return "invalid format '" + value + "': give pdf, html or csv";
+            out.format = f;
+            break;
+        }
         case Opt::Watch: out.watch = true; break;
         case Opt::Csv: out.csv = true; break;
         case Opt::Interval: {
@@ -178,6 +191,44 @@ std::string apply(CliOptions& out, const OptionDef& o, const std::string& value)
         }
         case Opt::SetNow: out.set_now = true; break;
     }
+    return {};
+}
+
+bool is_snapshot_id(const std::string& text) { return parse_int(text, 1, 2147483647).has_value(); }
+
+bool has_report_extension(const std::string& path) {
+    const auto dot = path.find_last_of('.');
+    if (dot == std::string::npos || path.find_first_of("/\\", dot) != std::string::npos) return false;
+    std::string ext = path.substr(dot + 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return ext == "pdf" || ext == "html" || ext == "htm" || ext == "csv";
+}
+
+// report and history take their operands their own way; "" when they are right.
+std::string check_records_operands(const CliOptions& o) {
+    auto output_needed = [&](const std::string& cmd) -> std::string {
+        if (o.output.empty()) return "'" + cmd + "' needs -o FILE";
+        if (o.format.empty() && !has_report_extension(o.output))
+            return "'" + cmd + "' needs --format pdf|html|csv (or -o FILE ending in .pdf, .html or .csv)";
+        return {};
+    };
+    if (o.command == Command::Report) {
+        if (o.operands.size() > 1) return "'report': unexpected argument '" + o.operands[1] + "'";
+        if (o.operands.empty() == !o.port) return "'report' needs a setpoint file or --port N|DEVICE, not both";
+        return output_needed("report");
+    }
+    const std::vector<std::string>& a = o.operands;
+    if (a.empty()) return "'history' needs list, show, diff or export";
+    const std::string& sub = a[0];
+    const std::size_t ids = sub == "list" ? 0 : sub == "show" || sub == "export" ? 1 : sub == "diff" ? 2 : 99;
+    if (ids == 99) return "unknown history command '" + sub + "': give list, show, diff or export";
+    if (a.size() != ids + 1)
+        return "'history " + sub + "' needs " +
+               (ids == 0 ? std::string("no argument") : ids == 1 ? "a snapshot number" : "two snapshot numbers");
+    for (std::size_t i = 1; i < a.size(); ++i)
+        if (!is_snapshot_id(a[i])) return "invalid snapshot number '" + a[i] + "'";
+    if (sub == "export") return output_needed("history export");
+    if (!o.format.empty() || !o.output.empty()) return "--format and -o go with 'history export'";
     return {};
 }
 
@@ -337,6 +388,10 @@ ParseResult parse_arguments(const std::vector<std::string>& args) {
     }
     if (out.help) return r;
 
+    if (out.command == Command::Report || out.command == Command::History) {
+        r.error = check_records_operands(out);
+        return r;
+    }
     if (out.operands.size() != setup.operands) {
         if (out.operands.size() > setup.operands)
             r.error = "'" + cmd + "': unexpected argument '" + out.operands[setup.operands] + "'";
@@ -402,6 +457,8 @@ std::string help_text(Command command) {
                    "  scan --port P                   find the relays on a line: address and speed\n"
                    "  clock --port P [--set-now]      the relay clock against the computer's; set it\n"
                    "  ports                           the serial ports of this computer\n"
+                   "  report FILE|--port P -o OUT     a settings report as PDF, HTML or CSV\n"
+                   "  history list|show|diff|export   the settings history (as-found, as-left)\n"
                    "\n"
                    "'neva-cli COMMAND --help' describes a command.\n"
                    "\n"
@@ -518,6 +575,43 @@ std::string help_text(Command command) {
                                "of the devices can be given to --port.\n"
                                "\n"
                                "  --json      the same as one JSON object\n") +
+                   kStatus;
+        case Command::Report:
+            return std::string("Usage: neva-cli report FILE [--format pdf|html|csv] -o OUT\n"
+                               "       neva-cli report --port N|DEVICE [OPTIONS] [--format pdf|html|csv] -o OUT\n"
+                               "\n"
+                               "Writes a settings report of a setpoint file, or of the relay as read now:\n"
+                               "the header (programmer, relay name, observations, firmware version, saved\n"
+                               "date; for a relay the port, speed, address and read time), then every\n"
+                               "setpoint grouped by page: label, text as the page shows it, raw value and\n"
+                               "register. Reading a relay also stores an as-found snapshot in the settings\n"
+                               "history.\n"
+                               "\n"
+                               "  -f, --format F       pdf, html or csv (default: from OUT's extension)\n"
+                               "  -o, --output OUT     the report file (an old one is replaced only once the\n"
+                               "                       new one is complete)\n"
+                               "  --programmer TEXT    header texts of a relay's report (empty when not\n"
+                               "  --relay-name TEXT    given)\n"
+                               "  --observations TEXT\n") +
+                   kLineOptions + kStatus;
+        case Command::History:
+            return std::string("Usage: neva-cli history list [--json]\n"
+                               "       neva-cli history show ID [--json]\n"
+                               "       neva-cli history diff ID1 ID2 [--json]\n"
+                               "       neva-cli history export ID [--format pdf|html|csv] -o OUT\n"
+                               "\n"
+                               "The settings history: every read of a relay's setpoint blocks stores an\n"
+                               "as-found snapshot, every write read back identical an as-left snapshot, in\n"
+                               "the user's data folder ($XDG_DATA_HOME/neva-setup/history.sqlite).\n"
+                               "\n"
+                               "  list     one line per snapshot, newest first, tab-separated: number, time,\n"
+                               "           kind, relay name, port, address, firmware, user\n"
+                               "  show     the snapshot's header and every setpoint, as 'show' prints a file\n"
+                               "  diff     the setpoints that differ between two snapshots, as 'diff' prints\n"
+                               "           them (exit status 1 when some differ)\n"
+                               "  export   a settings report of the snapshot\n"
+                               "\n"
+                               "  --json               the same as one JSON object\n") +
                    kStatus;
     }
     return {};

@@ -13,7 +13,7 @@
 
 namespace neva::cli {
 
-enum class Command { None, Show, Diff, Read, Write, Events, Metering, Scan, Clock, Ports };
+enum class Command { None, Show, Diff, Read, Write, Events, Metering, Scan, Clock, Ports, Report, History };
 
 // Exit statuses of every command.
 inline constexpr int kExitOk = 0;
@@ -47,6 +47,8 @@ struct CliOptions {
     std::string output;  // read -o FILE
     // Header texts written into the file by read.
     std::optional<std::string> programmer, relay_name, observations;
+    // report and history export: "pdf", "html" or "csv" (empty: from -o's extension).
+    std::string format;
     // metering --watch: a row per poll every interval_ms (0: the metering page's
     // 2 s), `count` rows (0: until interrupted), as CSV with --csv.
     bool watch = false;

@@ -1,26 +1,11 @@
 #pragma once
-// The relay's event record as the event page lists it, from the texts the link
-// decodes (" 25, Phase Timed OverCurrent ,2003-03-05 10:20:30 AM"), without Qt.
+// The event record rows are the program's own (text/EventRecord.h): the event page's
+// export and the tool list the same rows.
 
-#include <string>
-#include <vector>
+#include "text/EventRecord.h"
 
 namespace neva::cli {
-
-struct EventRow {
-    int number = 0;
-    std::string description;  // trailing blanks removed, as the page shows it
-    std::string date_time;    // "2003-03-05 10:20:30 AM"
-};
-
-// texts[0] is the newest event (the link's position 64), texts[1] the next. The
-// page's rule: as many rows as the newest event's number says (at most 20); a text
-// without a comma is skipped; the list ends at the first event without a
-// description or reading "NO EVENT".
-std::vector<EventRow> event_rows(const std::vector<std::string>& texts);
-
-// "2003-03-05T22:20:30" from "2003-03-05 10:20:30 PM"; "" when the text is not a
-// whole date and time.
-std::string iso_from_event_time(const std::string& date_time);
-
+using neva::event_rows;
+using neva::EventRow;
+using neva::iso_from_event_time;
 }  // namespace neva::cli

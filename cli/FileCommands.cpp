@@ -56,36 +56,13 @@ const RegisterMap* usable_register_map(std::ostream& err) {
     return nullptr;
 }
 
-int run_show(const CliOptions& options, std::ostream& out, std::ostream& err) {
-    const RegisterMap* map = usable_register_map(err);
-    if (!map) return kExitFailure;
-    const std::string& path = options.operands.at(0);
-    const auto rec = load(path, err);
-    if (!rec) return kExitFailure;
-
-    const std::string programmer = trimmed(rec->programmer.str());
-    const std::string relay_name = trimmed(rec->relay_name.str());
-    const std::string observations = trimmed(rec->observations.str());
-    const std::string version = trimmed(rec->version.str());
-    const std::string saved = iso_date_time(rec->date);
-    const auto rows = setpoint_rows(*map, rec->setpoints);
-
+void print_setpoints(const CliOptions& options, std::ostream& out,
+                     const std::vector<std::pair<std::string, std::string>>& text_header,
+                     const std::function<void(JsonWriter&)>& json_header, const std::vector<SetpointRow>& rows) {
     if (options.json) {
         JsonWriter j(out);
         j.begin_object();
-        j.key("file");
-        j.value(path);
-        j.key("programmer");
-        j.value(programmer);
-        j.key("relay_name");
-        j.value(relay_name);
-        j.key("observations");
-        j.value(observations);
-        j.key("firmware_version");
-        j.value(version);
-        j.key("saved");
-        if (saved.empty()) j.null();
-        else j.value(saved);
+        json_header(j);
         j.key("setpoints");
         j.begin_array();
         for (const auto& r : rows) {
@@ -100,39 +77,24 @@ int run_show(const CliOptions& options, std::ostream& out, std::ostream& err) {
         j.end_array();
         j.end_object();
         j.finish();
-        return kExitOk;
+        return;
     }
-
-    out << "File:\t" << path << '\n'
-        << "Programmer:\t" << programmer << '\n'
-        << "Relay name:\t" << relay_name << '\n'
-        << "Observations:\t" << observations << '\n'
-        << "Firmware version:\t" << version << '\n'
-        << "Saved:\t" << saved << '\n'
-        << '\n';
+    for (const auto& [label, value] : text_header) out << label << ":\t" << value << '\n';
+    out << '\n';
     for (const auto& r : rows)
         out << r.caption << '\t' << r.entry->label << '\t' << r.view.display << '\t' << r.view.raw << '\n';
     out.flush();
-    return kExitOk;
 }
 
-int run_diff(const CliOptions& options, std::ostream& out, std::ostream& err) {
-    const RegisterMap* map = usable_register_map(err);
-    if (!map) return kExitFailure;
-    const std::string& path_a = options.operands.at(0);
-    const std::string& path_b = options.operands.at(1);
-    const auto a = load(path_a, err);
-    const auto b = load(path_b, err);
-    if (!a || !b) return kExitFailure;
-
-    const auto diffs = diff_setpoints(*map, a->setpoints, b->setpoints);
+int print_differences(const CliOptions& options, std::ostream& out, const std::function<void(JsonWriter&)>& a,
+                      const std::function<void(JsonWriter&)>& b, const std::vector<SetpointDifference>& diffs) {
     if (options.json) {
         JsonWriter j(out);
         j.begin_object();
         j.key("a");
-        j.value(path_a);
+        a(j);
         j.key("b");
-        j.value(path_b);
+        b(j);
         j.key("differences");
         j.begin_array();
         for (const auto& d : diffs) {
@@ -153,6 +115,51 @@ int run_diff(const CliOptions& options, std::ostream& out, std::ostream& err) {
         out.flush();
     }
     return diffs.empty() ? kExitOk : kExitFailure;
+}
+
+int run_show(const CliOptions& options, std::ostream& out, std::ostream& err) {
+    const RegisterMap* map = usable_register_map(err);
+    if (!map) return kExitFailure;
+    const std::string& path = options.operands.at(0);
+    const auto rec = load(path, err);
+    if (!rec) return kExitFailure;
+    const SetpointSource src = file_source(path, *rec);
+    print_setpoints(
+        options, out,
+        {{"File", path},
+         {"Programmer", src.programmer},
+         {"Relay name", src.relay_name},
+         {"Observations", src.observations},
+         {"Firmware version", src.firmware},
+         {"Saved", src.saved}},
+        [&](JsonWriter& j) {
+            for (const auto& [key, value] : {std::pair<const char*, const std::string*>{"file", &path},
+                                             {"programmer", &src.programmer},
+                                             {"relay_name", &src.relay_name},
+                                             {"observations", &src.observations},
+                                             {"firmware_version", &src.firmware}}) {
+                j.key(key);
+                j.value(*value);
+            }
+            j.key("saved");
+            if (src.saved.empty()) j.null();
+            else j.value(src.saved);
+        },
+        setpoint_rows(*map, rec->setpoints));
+    return kExitOk;
+}
+
+int run_diff(const CliOptions& options, std::ostream& out, std::ostream& err) {
+    const RegisterMap* map = usable_register_map(err);
+    if (!map) return kExitFailure;
+    const std::string& path_a = options.operands.at(0);
+    const std::string& path_b = options.operands.at(1);
+    const auto a = load(path_a, err);
+    const auto b = load(path_b, err);
+    if (!a || !b) return kExitFailure;
+    return print_differences(
+        options, out, [&](JsonWriter& j) { j.value(path_a); }, [&](JsonWriter& j) { j.value(path_b); },
+        diff_setpoints(*map, a->setpoints, b->setpoints));
 }
 
 }  // namespace neva::cli

@@ -105,29 +105,7 @@ int run_events(const CliOptions& options, std::ostream& out, std::ostream& err) 
     const auto rows = event_rows(texts);
 
     if (options.json) {
-        JsonWriter j(out);
-        j.begin_object();
-        j.key("newest");
-        j.value(newest);
-        j.key("events");
-        j.begin_array();
-        for (const auto& r : rows) {
-            j.begin_object();
-            j.key("number");
-            j.value(r.number);
-            j.key("description");
-            j.value(r.description);
-            j.key("date_time");
-            j.value(r.date_time);
-            j.key("timestamp");
-            const std::string iso = iso_from_event_time(r.date_time);
-            if (iso.empty()) j.null();
-            else j.value(iso);
-            j.end_object();
-        }
-        j.end_array();
-        j.end_object();
-        j.finish();
+        write_events_json(out, newest, rows);
         return kExitOk;
     }
     for (const auto& r : rows) out << r.number << '\t' << r.description << '\t' << r.date_time << '\n';

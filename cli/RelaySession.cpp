@@ -8,6 +8,8 @@
 
 #include <cstdio>
 
+#include "startup/Arranque.h"
+
 namespace neva::cli {
 
 RelaySession::RelaySession(const CliOptions& options, std::ostream& err)
@@ -35,10 +37,18 @@ RelaySession::RelaySession(const CliOptions& options, std::ostream& err)
     // work asked for is complete.
     link_completion_ = link_->NEVA().ComunicacionFinalizada;
     link_->NEVA().ComunicacionFinalizada = [this](bool ok) { on_completion(ok); };
+
+    history_ = std::make_unique<records::HistoryRecording>(
+        *link_, state_, images_, clock_, "neva-cli " + Arranque::version_programa(), [this] { return port_name(); });
+    // The history never decides the outcome of the command: the relay's work is done.
+    history_->recorder().on_failed = [this](const std::string& why) {
+        err_ << "neva-cli: warning: " << why << '\n';
+    };
 }
 
 RelaySession::~RelaySession() {
     disconnect();
+    history_.reset();
     link_.reset();
 }
 
@@ -56,17 +66,19 @@ void RelaySession::on_completion(bool ok) {
     if (loop_ && finished()) loop_->quit();
 }
 
-std::string RelaySession::describe_line() const {
+std::string RelaySession::port_name() const {
     const PortChoice& p = *options_.port;
-    std::string where = p.network ? p.network->text() : p.device;
-    if (where.empty()) {
-        const QString dev = QtSerialPort::device_name(p.number);
-        where = p.describe() + (dev.isEmpty() ? std::string() : " (" + dev.toStdString() + ")");
-    }
+    if (p.network) return p.network->text();
+    if (!p.device.empty()) return p.device;
+    const QString dev = QtSerialPort::device_name(p.number);
+    return p.describe() + (dev.isEmpty() ? std::string() : " (" + dev.toStdString() + ")");
+}
+
+std::string RelaySession::describe_line() const {
     // Over the network the speed is the device server's or gateway's own.
-    if (p.network) return "address " + std::to_string(options_.address) + " on " + where;
-    return "address " + std::to_string(options_.address) + " on " + where + " at " + std::to_string(options_.baud) +
-           " baud";
+    if (options_.port->network) return "address " + std::to_string(options_.address) + " on " + port_name();
+    return "address " + std::to_string(options_.address) + " on " + port_name() + " at " +
+           std::to_string(options_.baud) + " baud";
 }
 
 bool RelaySession::connect() {
@@ -75,6 +87,11 @@ bool RelaySession::connect() {
     state_.Puerto_Com = static_cast<std::int16_t>(number);
     state_.Velocidad_Com = options_.baud;
     state_.Direccion_Rele = static_cast<std::uint8_t>(options_.address);
+    // The relay's texts the command was given name it in the settings history from
+    // the first read on.
+    state_.Programador = options_.programmer.value_or("");
+    state_.Nombre_Rele = options_.relay_name.value_or("");
+    state_.Observaciones = options_.observations.value_or("");
 
     // The link's own "Invalid Number Port: COM n" names no device; the line below does.
     messages_.suppress("Invalid Number Port: COM");

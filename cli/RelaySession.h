@@ -16,6 +16,7 @@
 
 #include "CliArguments.h"
 #include "CliMessages.h"
+#include "HistoryRecording.h"
 #include "IsoDateClock.h"
 #include "image/RegisterImages.h"
 #include "link/LinkController.h"
@@ -61,6 +62,11 @@ public:
     LineMonitor& monitor() { return *monitor_; }
     // "address 1 on /dev/pts/3 at 9600 baud"
     std::string describe_line() const;
+    // "/dev/pts/3", "COM 1 (/dev/ttyUSB0)": the port as reports and the history name it.
+    std::string port_name() const;
+    // The settings history of this run: as-found snapshots of the relay's reads,
+    // as-left snapshots of verified writes. A failure is a warning on the error stream.
+    records::HistoryRecording& history() { return *history_; }
 
 private:
     bool wait_until_idle(const std::string& what);
@@ -81,6 +87,7 @@ private:
     std::unique_ptr<PortSwitch> switch_;
     std::unique_ptr<LineMonitor> monitor_;
     std::unique_ptr<LinkController> link_;
+    std::unique_ptr<records::HistoryRecording> history_;
     std::function<void(bool)> link_completion_;
 
     QDeadlineTimer deadline_;

@@ -3,23 +3,36 @@
 // loop with no windows.
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "CliArguments.h"
 #include "FileCommands.h"
+#include "RecordsCommands.h"
+#include "ReportFile.h"
 #include "MeteringWatch.h"
 #include "RelayCommands.h"
 #include "ScanCommand.h"
 
 using namespace neva::cli;
 
+namespace {
+
+bool writes_pdf(const CliOptions& o) {
+    if (o.command != Command::Report && o.command != Command::History) return false;
+    if (!o.format.empty()) return o.format == "pdf";
+    return neva::records::report_format_of_path(o.output) == neva::records::ReportFormat::Pdf;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     // No windows, no GTK: Qt's own event dispatcher costs less per wake-up than glib's.
     if (!qEnvironmentVariableIsSet("QT_NO_GLIB")) qputenv("QT_NO_GLIB", "1");
-    QCoreApplication app(argc, argv);
     std::vector<std::string> args(argv + 1, argv + argc);
     const ParseResult parsed = parse_arguments(args);
     const CliOptions& o = parsed.options;
@@ -38,6 +51,21 @@ int main(int argc, char** argv) {
                   << '\n';
         return kExitOk;
     }
+    // A PDF report lays out text, which needs Qt's fonts and so a GUI application;
+    // a tool run from scripts has no display, and needs none.
+    std::unique_ptr<QCoreApplication> app;
+    if (writes_pdf(parsed.options)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Started from cron or a service there is no runtime folder, which the GUI
+        // application notes on every run; nothing of the tool's work depends on it.
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type != QtDebugMsg && type != QtInfoMsg && !text.contains(QLatin1String("XDG_RUNTIME_DIR")))
+                std::cerr << "neva-cli: " << text.toStdString() << '\n';
+        });
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
     switch (o.command) {
         case Command::Show: return run_show(o, std::cout, std::cerr);
         case Command::Diff: return run_diff(o, std::cout, std::cerr);
@@ -49,6 +77,8 @@ int main(int argc, char** argv) {
         case Command::Scan: return run_scan(o, std::cout, std::cerr);
         case Command::Clock: return run_clock(o, std::cout, std::cerr);
         case Command::Ports: return run_ports(o, std::cout, std::cerr);
+        case Command::Report: return run_report(o, std::cout, std::cerr);
+        case Command::History: return run_history(o, std::cout, std::cerr);
         case Command::None: break;
     }
     return kExitUsage;

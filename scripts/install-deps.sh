@@ -12,6 +12,7 @@ PACKAGES=(
   cmake g++ make pkg-config
   libgtest-dev libgmock-dev
   qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
+  libqt6sql6-sqlite poppler-utils
   qt6-charts-dev libqt6charts6
   libmodbus-dev
   xvfb xauth x11-utils imagemagick socat xdotool

@@ -2,7 +2,8 @@
 # Builds the Debian package and checks it the way a user's machine would see it:
 # the files where they belong, the desktop entry and AppStream data valid, every
 # program answering --help and --version, the installed neva-cli reading the relay
-# simulator into a setpoint file, the installed neva-setup starting offscreen with
+# simulator into a setpoint file (and its settings history, and a PDF report of
+# it), the installed neva-setup starting offscreen with
 # the installed factory setpoints, nothing written into the data folder, and lintian
 # without errors (where lintian is installed).
 #
@@ -84,9 +85,17 @@ for _ in $(seq 1 100); do
   sleep 0.1
 done
 [ -n "$pty" ] || fail "the relay simulator printed no pseudo-terminal"
-"$usr/bin/neva-cli" read --port "$pty" --timeout 30 -o "$work/relay.NEVA2" || fail "neva-cli read"
+# The read leaves an as-found snapshot in the settings history, in a data folder of
+# the check's own: the installed SQLite driver works.
+export XDG_DATA_HOME="$work/data"
+"$usr/bin/neva-cli" read --port "$pty" --timeout 30 -o "$work/relay.NEVA2" 2>"$work/read.err" ||
+  { cat "$work/read.err" >&2; fail "neva-cli read"; }
+grep -q "warning" "$work/read.err" && { cat "$work/read.err" >&2; fail "the settings history was not stored"; }
 [ "$(stat -c %s "$work/relay.NEVA2")" = 3168 ] || fail "the setpoint file read from the relay has the wrong size"
 "$usr/bin/neva-cli" show "$work/relay.NEVA2" >/dev/null || fail "neva-cli show of the file read"
+[ "$("$usr/bin/neva-cli" history list | wc -l)" = 1 ] || fail "neva-cli history list shows no one snapshot"
+"$usr/bin/neva-cli" history export 1 -o "$work/snapshot.pdf" 2>/dev/null || fail "neva-cli history export as PDF"
+unset XDG_DATA_HOME
 kill "$sim_pid"; wait "$sim_pid" 2>/dev/null || true; sim_pid=""
 
 step "the installed neva-setup starts offscreen with the installed Default.NEVA2"

@@ -9,11 +9,15 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cctype>
+#include <sstream>
 
 #include "link/NEVA200.h"
 #include "link/Valor.h"
+#include "text/Csv.h"
+#include "text/EventRecord.h"
 #include "ui/AppContext.h"
 #include "ui/Principal.h"
+#include "ui/ReportExport.h"
 
 namespace neva {
 
@@ -82,6 +86,10 @@ AVPAGE4::AVPAGE4(Principal& principal)
 
     auto* botones = new QHBoxLayout();
     botones->addStretch(1);
+    Export = new QPushButton(QStringLiteral("&Export..."), this);
+    Export->setObjectName("Export");
+    botones->addWidget(Export);
+    connect(Export, &QPushButton::clicked, this, [this] { export_events(); });
     Clear = new QPushButton(QStringLiteral("Clear"), this);
     Clear->setObjectName("Clear");
     Okey = new QPushButton(QStringLiteral("OK"), this);
@@ -214,6 +222,22 @@ void AVPAGE4::Timer1_Timer() {
 }
 
 void AVPAGE4::Okey_Click() { pedir_cierre(); }
+
+std::string AVPAGE4::events_text(bool json) const {
+    std::vector<EventRow> rows;
+    for (const Evento& e : filas())
+        rows.push_back({static_cast<int>(numero(e.id)), e.descripcion.toStdString(), e.fecha.toStdString()});
+    if (!json) return kUtf8Bom + events_csv(rows);
+    // The record's newest event: the head the link read, or offline the first listed.
+    const int newest = ctx_.state().En_Linea ? primer_evento_ : rows.empty() ? 0 : rows.front().number;
+    std::ostringstream out;
+    write_events_json(out, newest, rows);
+    return out.str();
+}
+
+bool AVPAGE4::export_events() {
+    return save_values_as(ctx_.messages(), [this](bool json) { return events_text(json); });
+}
 
 void AVPAGE4::Clear_Click() {
     borrar_en_el_rele("Are your sure that you want to clear Events?", kTituloClear, 13);

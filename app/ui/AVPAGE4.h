@@ -44,11 +44,16 @@ public:
     void Timer1_Timer();
     void Okey_Click();
     void Clear_Click();
+    // The rows listed, as CSV (ISO 8601 time stamps beside the relay's own) or as
+    // the JSON of `neva-cli events --json`, to a file the user chooses.
+    bool export_events();
+    std::string events_text(bool json) const;
 
     QGroupBox* Frame1 = nullptr;
     QTreeWidget* ListView1 = nullptr;
     QPushButton* Clear = nullptr;
     QPushButton* Okey = nullptr;
+    QPushButton* Export = nullptr;
 
     // The rows shown, and how often the list has been rebuilt (for the tests that make
     // sure an unchanged record is left alone).

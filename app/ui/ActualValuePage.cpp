@@ -12,6 +12,9 @@
 #include "link/NEVA200.h"
 #include "ui/AppContext.h"
 #include "ui/Principal.h"
+#include "ui/ReportExport.h"
+#include "ValueExport.h"
+#include "compare/SetpointSource.h"
 
 namespace neva {
 
@@ -76,6 +79,10 @@ ActualValuePage::ActualValuePage(Definicion def, Principal& principal)
 
     botones_ = new QHBoxLayout();
     botones_->addStretch(1);
+    Export = new QPushButton(QStringLiteral("&Export..."), this);
+    Export->setObjectName("Export");
+    botones_->addWidget(Export);
+    connect(Export, &QPushButton::clicked, this, [this] { export_values(); });
     Okey = new QPushButton(QStringLiteral("OK"), this);
     Okey->setObjectName("Okey");
     Okey->setDefault(true);
@@ -140,5 +147,24 @@ void ActualValuePage::Timer1_Timer() {
 }
 
 void ActualValuePage::Okey_Click() { pedir_cierre(); }
+
+std::string ActualValuePage::values_text(bool json) const {
+    std::vector<records::ValueRow> rows;
+    const NEVA200& neva = ctx_.NEVA();
+    for (std::size_t i = 0; i < def_.filas.size(); ++i) {
+        const Fila& f = def_.filas[i];
+        records::ValueRow r{f.caption, LblMed[i]->text().toStdString(), LblUni[i] ? LblUni[i]->text().toStdString() : "",
+                            std::nullopt};
+        // The amperes behind an auto-ranged current, as the link decoded them.
+        if (f.corriente) r.amperes = neva.DatosDeVariables(f.posicion).text();
+        rows.push_back(std::move(r));
+    }
+    const std::string time = iso_date_time(ctx_.clock().now());
+    return json ? records::values_json(def_.titulo, time, rows) : records::values_csv(def_.titulo, time, rows);
+}
+
+bool ActualValuePage::export_values() {
+    return save_values_as(ctx_.messages(), [this](bool json) { return values_text(json); });
+}
 
 }  // namespace neva

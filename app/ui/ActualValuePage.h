@@ -51,12 +51,17 @@ public:
     // OK: offline (or with no poll running) the page closes at once; while polling it
     // closes at the next tick.
     void Okey_Click();
+    // The values as the page shows them, with the time, as CSV or JSON, to a file the
+    // user chooses.
+    bool export_values();
+    std::string values_text(bool json) const;
 
     // Labels by their index on the form; LblUni is null where a row shows no unit.
     std::vector<QLabel*> LblMed;
     std::vector<QLabel*> LblUni;
     QGroupBox* Frame1 = nullptr;
     QPushButton* Okey = nullptr;
+    QPushButton* Export = nullptr;
 
     const Definicion& definicion() const { return def_; }
 

@@ -4,6 +4,8 @@
 #include "adapters/QtPorts.h"
 #include "adapters/QtSerialPort.h"
 #include "adapters/QtTimerFactory.h"
+#include "HistoryRecording.h"
+#include "SettingsReport.h"
 #include "services/QtMessageService.h"
 #include "startup/ProgramFolders.h"
 
@@ -24,7 +26,9 @@ AppContext::AppContext(std::unique_ptr<SerialPort> port, std::unique_ptr<TimerFa
 }
 
 AppContext::~AppContext() {
-    // The link's timers and port events must be gone before the port and the factory.
+    // The history listens to the link; the link's timers and port events must be
+    // gone before the port and the factory.
+    history_.reset();
     monitor_->current_action = nullptr;
     link_.reset();
 }
@@ -40,6 +44,20 @@ std::vector<SerialPortInfo> AppContext::serial_ports() const {
 }
 
 std::string AppContext::ruta_archivo_defecto() const { return ProgramFolders::default_file(state_.Ruta_Programa); }
+
+void AppContext::start_history(const std::string& database_path) {
+    history_ = std::make_unique<records::HistoryRecording>(*link_, state_, images_, *clock_, records::program_name(),
+                                                           [this] { return port_name(); }, database_path);
+}
+
+std::string AppContext::port_name() const {
+    // The line the link uses: a device by its path and a network port by its
+    // address as they are; a numbered port with the device it stands for.
+    const PortTarget& target = switch_->target();
+    if (target.kind != PortTarget::Kind::Numbered) return target.text();
+    const QString device = QtSerialPort::device_name(target.number);
+    return target.text() + (device.isEmpty() ? std::string() : " (" + device.toStdString() + ")");
+}
 
 EventTextSource AppContext::textos_de_eventos() {
     // Offline after a load the images are that file's: so are its events. The link

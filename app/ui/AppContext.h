@@ -11,6 +11,7 @@
 // device by path, a device server, a Modbus TCP gateway) when a maker for them is
 // handed in.
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,6 +28,10 @@
 #include "startup/SharedState.h"
 
 namespace neva {
+
+namespace records {
+class HistoryRecording;
+}
 
 class AppContext {
 public:
@@ -61,6 +66,15 @@ public:
     // the images hold the relay's data; none (the loaded file's stay) otherwise.
     EventTextSource textos_de_eventos();
 
+    // The settings history (as-found and as-left snapshots of the relay's setpoint
+    // blocks) in the user's data folder. The program's main starts it; a test starts
+    // it only with its data folder pointed elsewhere. Null until started.
+    void start_history(const std::string& database_path);
+    records::HistoryRecording* history() { return history_.get(); }
+    // "COM 1 (/dev/ttyUSB0)", "tcp://10.0.0.5:4001": the line as reports and the
+    // history name it.
+    std::string port_name() const;
+
 private:
     SharedState state_;
     RegisterImages images_;
@@ -72,6 +86,7 @@ private:
     std::unique_ptr<PortSource> port_source_;
     std::unique_ptr<Manejo_de_Archivos> archivos_;
     std::unique_ptr<LinkController> link_;
+    std::unique_ptr<records::HistoryRecording> history_;
 };
 
 }  // namespace neva

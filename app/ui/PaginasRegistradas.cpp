@@ -6,6 +6,7 @@
 #include "ui/AVPAGE5.h"
 #include "ui/DateTimeConfig.h"
 #include "ui/Principal.h"
+#include "ui/RecordsMenus.h"
 #include "ui/SetpointPages.h"
 #include "ui/TrendWindow.h"
 
@@ -26,6 +27,8 @@ void PaginasRegistradas::registrar(Principal& principal) {
                                                  [](QWidget* w) { static_cast<AVPAGE4*>(w)->Actualiza_Valores(); }});
     principal.registrar_pagina(Pagina::DateTimeConfig,
                                {[](Principal& p) -> QWidget* { return new DateTimeConfig(p); }, {}});
+    // File > Export Report..., Compare Settings..., Settings History...
+    if (!RecordsMenus::of(principal)) new RecordsMenus(principal);
     // The current trend is a window of its own beside the pages, not one of them.
     TrendWindow::install(principal);
 }

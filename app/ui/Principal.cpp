@@ -21,6 +21,7 @@
 #include "connection/Comunicacion.h"
 #include "connection/Propiedades.h"
 #include "controls/UserControl1.h"
+#include "image/Manejo_de_Datos.h"
 #include "link/Valor.h"
 #include "services/LauncherMarker.h"
 #include "ui/LineMonitorWindow.h"
@@ -300,6 +301,28 @@ bool Principal::guardar_cambios_antes() {
     const bool guardado = ctx_.archivos().Guardar_Como(ctx_.textos_de_eventos()) == FileOutcome::Done;
     mostrar_modificado();
     return guardado;
+}
+
+bool Principal::take_over_setpoints(const SetpointSource& source) {
+    if (!seguir_sin_enlace() || !guardar_cambios_antes()) return false;
+    auto& st = ctx_.state();
+    auto& img = ctx_.images();
+    // A running link sees the error at its next completion and goes offline: the
+    // source's setpoints replace the relay's, as with a loaded file.
+    st.En_Linea = false;
+    st.Error_Comunicacion = true;
+    std::copy(source.setpoints.begin(), source.setpoints.begin() + kBlock2.last + 1, img.Imagen_Edicion.begin());
+    Guarda_Edicion(img);
+    st.Nombre_Rele = source.relay_name;
+    st.Version_Rele = source.firmware;
+    st.unsaved_changes = true;
+    LoadResult r;
+    r.loaded = true;
+    r.caption = source.name + Manejo_de_Archivos::kCaptionSuffix;
+    r.address_panel = "Address: " + std::to_string(st.Direccion_Rele);
+    r.status_panel = Manejo_de_Archivos::kNotCommunicating;
+    aplicar_carga(r);
+    return true;
 }
 
 bool Principal::seguir_sin_enlace() {

@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+#include "compare/SetpointSource.h"
 #include "files/Manejo_de_Archivos.h"
 #include "ui/AppContext.h"
 
@@ -133,6 +134,12 @@ public:
     // The caption; a marker follows it while there is unsaved work.
     void poner_titulo(const QString& titulo);
     void mostrar_modificado();
+    // Makes the setpoints of a source (a snapshot of the settings history) the
+    // working setpoints, as a file load does: the questions first (unsaved work,
+    // ending an external connection), then offline with both images holding the
+    // source's blocks, its relay name and firmware taken over, and the work unsaved,
+    // as no file holds it. False when the user cancelled.
+    bool take_over_setpoints(const SetpointSource& source);
     // Before the working setpoints are replaced: with unsaved work asks
     // kPreguntaGuardar, and Yes saves first. False when the user cancelled (at the
     // question or in the save dialog) or the save failed: the caller changes nothing.

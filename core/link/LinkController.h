@@ -121,7 +121,8 @@ public:
 
     // Observers of every exchange that ended with an answer: the action and whether
     // the answer was good, after the request has been marked done or pending again
-    // and before the next one is dispatched. The trend takes its samples here.
+    // and before the next one is dispatched. The trend takes its samples here, the
+    // settings history its snapshots.
     int add_answer_listener(std::function<void(int accion, bool ok)> listener);
     void remove_answer_listener(int id);
 

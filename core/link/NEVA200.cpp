@@ -392,6 +392,8 @@ void NEVA200::track_setpoint_exchange(int accion, const LinkFault& fault) {
     const int block = accion == 27 || accion == 61 ? 1 : 2;
     const auto verdict = write ? writes_.write_answered(block, fault)
                                : writes_.block_read(block, fault, images_.Imagen_Setpoints);
+    if (!write && verdict != SetpointWrites::Verdict::None && fault.kind == LinkFaultKind::None && on_read_back)
+        on_read_back(block);
     switch (verdict) {
         case SetpointWrites::Verdict::None:
         case SetpointWrites::Verdict::Repeat:
@@ -423,6 +425,7 @@ void NEVA200::block_closed(int block) {
         return;
     }
     const BlockWrite& w = writes_.block(block);
+    if (w.outcome == BlockOutcome::Verified && on_writes_verified) on_writes_verified({block});
     if (w.outcome == BlockOutcome::Verified)
         messages_.message_box(kSavedToRelay, MsgButtons::Ok, MsgIcon::Information, "NEVA");
     else
@@ -433,6 +436,7 @@ void NEVA200::block_closed(int block) {
 void NEVA200::end_group() {
     bool all = true;
     for (int b : writes_.group()) all = all && writes_.block(b).outcome == BlockOutcome::Verified;
+    if (all && on_writes_verified) on_writes_verified(writes_.group());
     if (all)
         messages_.message_box(kSavedToRelay, MsgButtons::Ok, MsgIcon::Information, "NEVA");
     else

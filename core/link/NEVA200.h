@@ -92,6 +92,11 @@ public:
     void send_setpoint_group(const std::vector<int>& blocks);
     // Raised when a group has ended, with true when the relay holds every block sent.
     std::function<void(bool)> on_group_end;
+    // For the settings history: a valid read of a block that was a write's read-back,
+    // and the blocks of a write (one block, or a whole group) that ended read back
+    // identical, raised before the user is told.
+    std::function<void(int block)> on_read_back;
+    std::function<void(const std::vector<int>& blocks)> on_writes_verified;
     // The link has failed: every write in progress ends where it stands and is reported.
     void interrupt_writes();
     // The request in flight was given up after its time-out. Whatever waits on the

@@ -68,4 +68,18 @@ std::string ProgramFolders::config_folder(const Environment& env) {
 #endif
 }
 
+std::string ProgramFolders::user_data_folder(const Environment& env) {
+    auto absolute = [](const std::optional<std::string>& v) {
+        return v && !v->empty() && fs::path(*v).is_absolute();
+    };
+#ifdef _WIN32
+    if (auto local = env("LOCALAPPDATA"); absolute(local)) return native(fs::path(*local) / "NEVA Setup");
+    return {};
+#else
+    if (auto xdg = env("XDG_DATA_HOME"); absolute(xdg)) return native(fs::path(*xdg) / "neva-setup");
+    if (auto home = env("HOME"); absolute(home)) return native(fs::path(*home) / ".local" / "share" / "neva-setup");
+    return {};
+#endif
+}
+
 }  // namespace neva

@@ -38,6 +38,10 @@ public:
     // environment names no such place; a relative XDG_CONFIG_HOME is ignored, as the
     // XDG rules require.
     static std::string config_folder(const Environment& env = system_environment);
+    // The user's data folder for this program, where the settings history is kept:
+    // $XDG_DATA_HOME/neva-setup, else $HOME/.local/share/neva-setup (%LOCALAPPDATA%\NEVA
+    // Setup on Windows), by the same rules.
+    static std::string user_data_folder(const Environment& env = system_environment);
 };
 
 }  // namespace neva

@@ -10,6 +10,10 @@ int main(int argc, char** argv) {
     // to, the configuration of the user running the tests.
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    // The program keeps a settings history in the user's data folder: the tests' goes
+    // to a folder of the run's own.
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,8 +1,8 @@
-#include "JsonWriter.h"
+#include "text/JsonWriter.h"
 
 #include <cstdio>
 
-namespace neva::cli {
+namespace neva {
 
 namespace {
 
@@ -28,35 +28,44 @@ std::size_t utf8_sequence(std::string_view s, std::size_t i) {
 
 }  // namespace
 
-std::string JsonWriter::quote(std::string_view text) {
-    std::string out = "\"";
+std::string utf8_text(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         const auto c = static_cast<unsigned char>(text[i]);
         if (c < 0x80) {
-            switch (c) {
-                case '"': out += "\\\""; break;
-                case '\\': out += "\\\\"; break;
-                case '\n': out += "\\n"; break;
-                case '\r': out += "\\r"; break;
-                case '\t': out += "\\t"; break;
-                default:
-                    if (c < 0x20 || c == 0x7F) {
-                        char buf[8];
-                        std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                        out += buf;
-                    } else {
-                        out += static_cast<char>(c);
-                    }
-            }
+            out += static_cast<char>(c);
             ++i;
         } else if (const std::size_t n = utf8_sequence(text, i); n > 0) {
             out.append(text.substr(i, n));
             i += n;
         } else {
-            // A single byte of the system code page, read as Latin-1.
             out += static_cast<char>(0xC0 | (c >> 6));
             out += static_cast<char>(0x80 | (c & 0x3F));
             ++i;
+        }
+    }
+    return out;
+}
+
+std::string JsonWriter::quote(std::string_view text) {
+    std::string out = "\"";
+    for (const char ch : utf8_text(text)) {
+        const auto c = static_cast<unsigned char>(ch);
+        switch (c) {
+            case '"': out += "\\\""; break;
+            case '\\': out += "\\\\"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\t': out += "\\t"; break;
+            default:
+                if (c < 0x20 || c == 0x7F) {
+                    char buf[8];
+                    std::snprintf(buf, sizeof buf, "\\u%04x", c);
+                    out += buf;
+                } else {
+                    out += ch;
+                }
         }
     }
     out += '"';
@@ -144,4 +153,4 @@ void JsonWriter::finish() {
     out_.flush();
 }
 
-}  // namespace neva::cli
+}  // namespace neva

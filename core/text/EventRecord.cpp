@@ -1,11 +1,14 @@
-#include "EventRecord.h"
+#include "text/EventRecord.h"
+
+#include "text/Csv.h"
+#include "text/JsonWriter.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 
-namespace neva::cli {
+namespace neva {
 
 namespace {
 
@@ -62,4 +65,37 @@ std::string iso_from_event_time(const std::string& date_time) {
     return buf;
 }
 
-}  // namespace neva::cli
+void write_events_json(std::ostream& out, int newest, const std::vector<EventRow>& rows) {
+    JsonWriter j(out);
+    j.begin_object();
+    j.key("newest");
+    j.value(newest);
+    j.key("events");
+    j.begin_array();
+    for (const auto& r : rows) {
+        j.begin_object();
+        j.key("number");
+        j.value(r.number);
+        j.key("description");
+        j.value(r.description);
+        j.key("date_time");
+        j.value(r.date_time);
+        j.key("timestamp");
+        const std::string iso = iso_from_event_time(r.date_time);
+        if (iso.empty()) j.null();
+        else j.value(iso);
+        j.end_object();
+    }
+    j.end_array();
+    j.end_object();
+    j.finish();
+}
+
+std::string events_csv(const std::vector<EventRow>& rows) {
+    std::string out = csv_line({"Number", "Event", "Date and Time", "Timestamp"});
+    for (const auto& r : rows)
+        out += csv_line({std::to_string(r.number), r.description, r.date_time, iso_from_event_time(r.date_time)});
+    return out;
+}
+
+}  // namespace neva
