@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Sets up a fresh Debian 12 machine, builds everything and runs every test.
+# Sets up a fresh Debian 12 machine, builds everything and runs every test; then
+# the core and command-line suites again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and every fuzz corpus once.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -7,3 +9,19 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$(nproc)"
 # Widget tests need no display.
 QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure
+
+# Any memory error, leak or undefined behaviour fails the test that ran into it.
+export ASAN_OPTIONS=halt_on_error=1:detect_leaks=1
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNEVA_SANITIZE=ON
+cmake --build build-asan -j"$(nproc)" --target neva_core_cli_tests
+ctest --test-dir build-asan -R '^(core|cli)_' --output-on-failure
+
+# The fuzz corpora, each input once (regression only; scripts/fuzz.sh fuzzes).
+if command -v clang++ >/dev/null; then
+  CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNEVA_BUILD_FUZZ=ON
+  cmake --build build-fuzz -j"$(nproc)"
+  ctest --test-dir build-fuzz --output-on-failure
+else
+  echo "test.sh: no clang++, so the fuzz corpora were not replayed" >&2
+fi
