@@ -3,7 +3,7 @@
 // the first request queued is the next one sent) and then operations, one byte of
 // code each with their arguments, played on the link controller with a fake port
 // and fake timers: queue a request, answer (as given, or with its CRC appended),
-// let a second pass, send a file, print events, lose the port...
+// let a second pass, send a file, print events, lose the port, decode a block...
 //
 // Besides crashes and undefined behaviour it checks what the link promises: an
 // answer with a wrong CRC or for another relay never changes the stored setpoints
@@ -42,7 +42,7 @@ bool whole_and_ours(const Bytes& b, std::uint8_t address) {
 
 enum Op : std::uint8_t {
     kQueue, kAnswer, kAnswerWithCrc, kTick, kTickCom, kStatus, kFileSend, kPrint, kTickInBox,
-    kPullOut, kConnect, kDisconnect, kEmptyQueues, kOpCount
+    kPullOut, kConnect, kDisconnect, kEmptyQueues, kDecode, kSetClock, kOpCount
 };
 
 struct Rig {
@@ -116,6 +116,18 @@ struct Rig {
             case kConnect: link.Conectar(1, 9600, address); break;
             case kDisconnect: link.Desconectar(); break;
             case kEmptyQueues: link.Iniciar_Colas(); break;
+            case kDecode: {
+                // What the pages do with the stored answers.
+                std::int32_t block = in.byte() % 7;
+                link.NEVA().Devuelve_Datos(block);
+                break;
+            }
+            case kSetClock: {
+                const int day = in.byte(), month = in.byte(), year = 2000 + in.byte();
+                const int hour = in.byte(), minute = in.byte(), second = in.byte();
+                link.NEVA().Date_Time(day, month, year, hour, minute, second);
+                break;
+            }
         }
     }
 };
