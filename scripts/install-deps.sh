@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests and the simulator need.
+# Installs the Debian 12 packages the build, the tests, the fuzz targets and the
+# simulator need.
 # Safe to run again: it only calls apt-get when something is missing.
 #
 #   bash scripts/install-deps.sh          what building and running needs
@@ -10,6 +11,7 @@ set -euo pipefail
 
 PACKAGES=(
   cmake g++ make pkg-config
+  clang libclang-rt-14-dev
   libgtest-dev libgmock-dev
   qt6-base-dev qt6-serialport-dev libqt6serialport6 qt6-qpa-plugins
   libqt6sql6-sqlite poppler-utils

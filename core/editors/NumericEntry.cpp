@@ -173,7 +173,14 @@ double NumericEntry::leading_number(std::string_view text) {
     if (!digits) return 0.0;
     // from_chars reads "." whatever the user's locale says the decimal point is.
     double v = 0.0;
-    std::from_chars(number.data(), number.data() + number.size(), v);
+    if (std::from_chars(number.data(), number.data() + number.size(), v).ec == std::errc::result_out_of_range) {
+        // from_chars leaves v untouched when the number does not fit a double. Too large
+        // (300 digits and more) it must stay too large, so that OK answers "Out of
+        // Range" instead of taking it as 0; too small it is 0 like any tiny fraction.
+        const bool large = number.find_first_of("123456789") < number.find('.');
+        if (!large) return 0.0;
+        return number[0] == '-' ? -std::numeric_limits<double>::infinity() : std::numeric_limits<double>::infinity();
+    }
     return v;
 }
 

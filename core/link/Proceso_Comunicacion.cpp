@@ -59,7 +59,13 @@ void Proceso_Comunicacion::Despachar_Proceso() {
                 if (Cola_Enlace[3][i] != nullptr) slot = i;
             } else {
                 for (int n = 0; n < last_slot(c) - 1; ++n) {
-                    if (Cola_Estado[c][Canal_Indice[c]] == kPending) {
+                    std::int32_t& estado = Cola_Estado[c][Canal_Indice[c]];
+                    if (estado == kPending && Cola_Enlace[c][Canal_Indice[c]] == nullptr) {
+                        // A failed answer that came while nothing was in flight (after a
+                        // file send, which runs outside the queues) marks the emptied
+                        // current slot pending again. It holds no request: free it.
+                        estado = kFree;
+                    } else if (estado == kPending) {
                         slot = Canal_Indice[c];
                         break;
                     }
