@@ -140,10 +140,16 @@ TEST_F(SetpointFiles, RefusedFilesChangeNothing) {
         EXPECT_TRUE(images.Imagen_Edicion == before.Imagen_Edicion && images.Imagen_Setpoints == before.Imagen_Setpoints &&
                     images.Imagen_AV == before.Imagen_AV);
     };
-    for (const char* file : {"foreign.NEVA2", "short.NEVA2", "empty.NEVA2", "missing.NEVA2"}) {
+    // Under the message: which file, and why it is refused.
+    const std::pair<const char*, std::string> refused[] = {
+        {"foreign.NEVA2", "it does not carry the setpoint file marker \"NEVA2\" (another kind of file, or a damaged one)"},
+        {"short.NEVA2", "too short (3167 bytes; a setpoint file has 3168)"},
+        {"empty.NEVA2", "too short (0 bytes; a setpoint file has 3168)"},
+        {"missing.NEVA2", "the file does not exist"}};
+    for (const auto& [file, why] : refused) {
         SCOPED_TRACE(file);
         state.Archivo_Cargado = true;
-        msgs.expect_message("It isn't NEVA File", kAppTitle, MsgButtons::Ok, MsgIcon::None);
+        msgs.expect_message("It isn't NEVA File\n" + path(file) + ": " + why, kAppTitle, MsgButtons::Ok, MsgIcon::None);
         EXPECT_FALSE(files.Leer_Archivo(path(file)).loaded);
         msgs.verify();
         EXPECT_FALSE(state.Archivo_Cargado);

@@ -68,7 +68,10 @@ TEST(LinkController, ConnectRunsTheWholeStartSequenceInOrder) {
 TEST(LinkController, AFailedPortOpeningDropsEveryRequest) {
     Rig r;
     r.port.fail_open = true;
-    r.messages.expect_message("Invalid Number Port: COM 3", "Communication error", MsgButtons::Ok, MsgIcon::Critical);
+    r.port.device = "/dev/ttyS2";  // the second line names the device and why it did not open
+    r.port.failure = "permission denied (your user must be in the group dialout: ...)";
+    r.messages.expect_message("Invalid Number Port: COM 3\nDevice /dev/ttyS2: " + r.port.failure,
+                              "Communication error", MsgButtons::Ok, MsgIcon::Critical);
     EXPECT_FALSE(r.link.Conectar(3, 9600, 1));
     EXPECT_FALSE(r.state.Esperando_Respuesta);
     EXPECT_TRUE(r.port.written.empty());
@@ -532,14 +535,17 @@ TEST(LinkController, AnswersThatNeverMakeSenseEndTheLinkAfterTenSecondsWithTheir
     };
     for (const Case& c : cases) {
         Rig r;
+        r.port.device = "/dev/ttyUSB0";
         r.connect_and_settle();
         // A burst of noise shorter than ten seconds is ridden out.
         for (int i = 0; i < 9; ++i, r.clock.advance_ms(1000)) r.deliver(c.answer);
         r.answer(2);
         for (int i = 0; i < 10; ++i, r.clock.advance_ms(1000)) r.deliver(c.answer);
         EXPECT_EQ(r.disconnects, 0);
-        r.messages.expect_message(" Communication Error...\n" + c.cause, "Communication Error", MsgButtons::Ok,
-                                  MsgIcon::Critical);
+        // The cause, then the line it happened on.
+        r.messages.expect_message(" Communication Error...\n" + c.cause +
+                                      "\nCOM 1 (/dev/ttyUSB0), 9600 baud, relay address 17",
+                                  "Communication Error", MsgButtons::Ok, MsgIcon::Critical);
         r.deliver(c.answer);
         EXPECT_EQ(r.disconnects, 1);
         EXPECT_EQ(r.link.failure().kind, c.kind);

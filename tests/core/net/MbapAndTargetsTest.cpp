@@ -93,12 +93,6 @@ TEST(PortTargets, TextsReadBackAndBadOnesAreRefused) {
         EXPECT_FALSE(PortTarget::parse(bad)) << bad;
 }
 
-TEST(PortTargets, LabelsSayWhatTheSystemKnows) {
-    EXPECT_EQ(port_label({"/dev/ttyUSB0", "ttyUSB0", "FT232R USB UART", "FTDI", "A50285BI"}),
-              "/dev/ttyUSB0 - FT232R USB UART (FTDI, serial A50285BI)");
-    EXPECT_EQ(port_label({"/dev/ttyS0", "ttyS0", "", "", ""}), "/dev/ttyS0");
-}
-
 TEST(PortSwitch, OpensThePortOfTheTargetWithTheLinksSettings) {
     auto numbered = std::make_unique<testing::FakePort>();
     testing::FakePort* com = numbered.get();
