@@ -20,7 +20,7 @@
 
 namespace neva::apptest {
 
-FakeApp::FakeApp() {
+FakeApp::FakeApp(PortSwitch::Factory other_ports, std::unique_ptr<PortSource> port_source) {
     auto p = std::make_unique<testing::FakePort>();
     auto t = std::make_unique<testing::FakeTimerFactory>();
     auto m = std::make_unique<testing::ScriptedMessages>();
@@ -29,7 +29,8 @@ FakeApp::FakeApp() {
     timers = t.get();
     msgs = m.get();
     clock = c.get();
-    ctx = std::make_unique<AppContext>(std::move(p), std::move(t), std::move(m), std::move(c));
+    ctx = std::make_unique<AppContext>(std::move(p), std::move(t), std::move(m), std::move(c), std::move(other_ports),
+                                       std::move(port_source));
 }
 
 void OfflineProgram::SetUp() {

@@ -33,7 +33,7 @@ using testing::word;
 using testsupport::run_until;
 
 struct FakeApp {
-    FakeApp();
+    explicit FakeApp(PortSwitch::Factory other_ports = {}, std::unique_ptr<PortSource> port_source = {});
     testing::FakePort* port = nullptr;
     testing::FakeTimerFactory* timers = nullptr;
     testing::ScriptedMessages* msgs = nullptr;

@@ -38,17 +38,13 @@ struct ProgramWithPorts : ::testing::Test {
         QFile::remove(QString::fromStdString(ConnectionMemory::path()));
         start();
     }
+    // A run of the program on the test's folder, with the test's port list and port maker.
     void start() {
         w.reset();
         auto source = std::make_unique<ListedPorts>();
         source->list = {{"/dev/ttyUSB0", "ttyUSB0", "FT232R USB UART", "FTDI", "A5"}};
         ports = source.get();
-        auto p = std::make_unique<neva::testing::FakePort>();
-        auto m = std::make_unique<neva::testing::ScriptedMessages>();
-        msgs = m.get();
-        ctx = std::make_unique<AppContext>(
-            std::move(p), std::make_unique<neva::testing::FakeTimerFactory>(), std::move(m),
-            std::make_unique<neva::testing::FakeClock>(),
+        app = std::make_unique<FakeApp>(
             [this](const PortTarget& t) {
                 made.push_back(t.text());
                 auto port = std::make_unique<neva::testing::FakePort>();
@@ -56,9 +52,10 @@ struct ProgramWithPorts : ::testing::Test {
                 return port;
             },
             std::move(source));
-        const std::string ruta = dir.path().toStdString();
-        write_setpoint_file(Arranque::ruta_archivo_defecto(ruta), pattern_image(1), "Default");
-        w = Inicio::Main(*ctx, "", {false, ruta});
+        ctx = app->ctx.get();
+        msgs = app->msgs;
+        write_setpoint_file(Arranque::ruta_archivo_defecto(dir.path().toStdString()), pattern_image(1), "Default");
+        w = Inicio::Main(*ctx, "", {false, dir.path().toStdString()});
         c = &w->comunicacion();
     }
     void press_on() {
@@ -67,7 +64,8 @@ struct ProgramWithPorts : ::testing::Test {
     }
 
     QTemporaryDir dir;
-    std::unique_ptr<AppContext> ctx;
+    std::unique_ptr<FakeApp> app;
+    AppContext* ctx = nullptr;
     std::unique_ptr<Principal> w;
     neva::testing::ScriptedMessages* msgs = nullptr;
     ListedPorts* ports = nullptr;

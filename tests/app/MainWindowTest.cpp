@@ -532,6 +532,7 @@ TEST_F(MainWindow, ConnectionDialogWithModemSetsTheLinkButOpensNothing) {
     EXPECT_EQ(neva.Cadena_Com, "1200");
     EXPECT_EQ(neva.Direccion, 9);
     EXPECT_EQ(app.port->open_count, 0);
+    EXPECT_EQ(c->Label6->text(), Comunicacion::kModemSinEnlace);  // says what that type is for
     EXPECT_FALSE(c->TmrStateCom().enabled());
     EXPECT_EQ(panels(*w), (V{"COM:3", "Baud Rate: 1200", "Address: 9", "Not Communicating...."}));
 }

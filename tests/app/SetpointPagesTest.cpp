@@ -263,11 +263,8 @@ TEST_F(SetpointPages, EditorControlShowsWritesAndSignalsWhatTheModelStepped) {
     QSignalSpy changes(&w, &Word_TresR::Change);
     put_word(img.Imagen_Setpoints, "0184", 1000);
     ASSERT_TRUE(w.Inicializacion());
-    EXPECT_EQ(w.text(), "10 Sec");
     EXPECT_EQ(changes.count(), 0);  // loading writes nothing and raises nothing
-    w.UpButton->click();
-    EXPECT_EQ(w.text(), "11 Sec");
-    EXPECT_EQ(edited("0184"), 1100);
+    w.UpButton->click();  // what a step shows and writes: the keyboard test's
     EXPECT_EQ(changes.count(), 1);
 
     // A disabled editor takes no input.

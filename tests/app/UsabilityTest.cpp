@@ -1,5 +1,5 @@
 // Working without the mouse, the hints on the editors, the safe default answers, the
-// guide behind Help and the status bar at its narrowest.
+// guide behind Help, the status bar at its narrowest and pages on a small screen.
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,6 @@
 #include <QToolButton>
 
 #include "AppFixture.h"
-#include "connection/Comunicacion.h"
 #include "controls/Bits.h"
 #include "controls/Word_TresR.h"
 #include "regmap/RegisterMap.h"
@@ -74,12 +73,8 @@ TEST(Usability, EditorToolTipsNameRangeStepsUnitAndRegister) {
     FakeApp app;
     Word_TresR delay(delay_props(), app.ctx->images(), app.ctx->state().Calc, *app.msgs);
     const QString tip = delay.toolTip();
-    EXPECT_TRUE(tip.contains("Range:")) << tip.toStdString();
-    EXPECT_TRUE(tip.contains("To")) << tip.toStdString();
-    EXPECT_TRUE(tip.contains("For Values >= ")) << tip.toStdString();
-    EXPECT_TRUE(tip.contains("Sec")) << tip.toStdString();
-    EXPECT_TRUE(tip.contains("Register: 0184")) << tip.toStdString();
-
+    for (const char* part : {"Range:", "To", "For Values >= ", "Sec", "Register: 0184"})
+        EXPECT_TRUE(tip.contains(part)) << tip.toStdString();
     Bits curve(shipped_register_map().find("SETPAGE6", "Page6C", 0)->properties, app.ctx->images());
     EXPECT_TRUE(curve.toolTip().startsWith("Register: ")) << curve.toolTip().toStdString();
 }
@@ -87,12 +82,13 @@ TEST(Usability, EditorToolTipsNameRangeStepsUnitAndRegister) {
 // Questions default to the answer that changes nothing; a cause goes under the
 // message as its informative text; the box is as wide as its title.
 TEST(Usability, MessageBoxesDefaultToNoAndShowTheCauseApart) {
-    auto yes_no = QtMessageService::build_box("Are you sure?", MsgButtons::YesNo, MsgIcon::Question, "NEVA Reset", nullptr);
-    EXPECT_EQ(yes_no->defaultButton(), yes_no->button(QMessageBox::No));
-    auto save = QtMessageService::build_box("Save?", MsgButtons::YesNoCancel, MsgIcon::Critical, "NEVA", nullptr);
-    EXPECT_EQ(save->defaultButton(), save->button(QMessageBox::Cancel));
-    auto modem = QtMessageService::build_box("Connect", MsgButtons::OkCancel, MsgIcon::None, "NEVA Setup", nullptr);
-    EXPECT_EQ(modem->defaultButton(), modem->button(QMessageBox::Cancel));
+    const std::pair<MsgButtons, QMessageBox::StandardButton> safe[] = {
+        {MsgButtons::YesNo, QMessageBox::No}, {MsgButtons::YesNoCancel, QMessageBox::Cancel},
+        {MsgButtons::OkCancel, QMessageBox::Cancel}};
+    for (auto [buttons, answer] : safe) {
+        auto box = QtMessageService::build_box("Sure?", buttons, MsgIcon::Question, "NEVA", nullptr);
+        EXPECT_EQ(box->defaultButton(), box->button(answer));
+    }
 
     auto error = QtMessageService::build_box(" Communication Error...\nCOM 1 (/dev/ttyS0), 9600 baud: no answer",
                                              MsgButtons::Ok, MsgIcon::Critical, "Communication Error", nullptr);
@@ -151,17 +147,4 @@ TEST_F(UsabilityMain, EverySetpointPageFitsASmallScreenByScrolling) {
         EXPECT_GE(page->findChildren<QWidget*>().size(), controls);
         page->close();
     }
-}
-
-// ON with the type "Modem" takes the settings but dials nothing, and says so.
-TEST_F(UsabilityMain, OnWithModemSaysWhatThatTypeIsFor) {
-    w->Comunica->trigger();
-    auto* c = w->findChild<Comunicacion*>();
-    ASSERT_NE(c, nullptr);
-    c->Option1[0]->click();
-    app.msgs->expect_message(Principal::kPreguntaGuardar, MsgAnswer::No);
-    c->Command1_Click();
-    EXPECT_EQ(c->Label6->text(), Comunicacion::kModemSinEnlace);
-    EXPECT_EQ(app.port->open_count, 0);
-    c->Cancelar->click();
 }

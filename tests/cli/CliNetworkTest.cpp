@@ -5,9 +5,6 @@
 // test's own can answer it. Every wait is bounded.
 
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -54,7 +51,7 @@ protected:
     testing::TempDir dir;
 };
 
-TEST_F(CliNetworkTest, ReadWriteAndEventsOverADeviceServerAndAGateway) {
+TEST_F(CliNetworkTest, ReadAndVerifiedWriteOverADeviceServerAndAGateway) {
     for (const char* kind : {"--tcp", "--modbus-tcp"}) {
         SCOPED_TRACE(kind);
         SimProcess relay{SimProcess::relay_program()};
@@ -68,11 +65,6 @@ TEST_F(CliNetworkTest, ReadWriteAndEventsOverADeviceServerAndAGateway) {
         r = cli({"write", f, "--port", port});
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_TRUE(has(r.err, "now holds the setpoints")) << r.err;
-        r = cli({"events", "--json", "--port", port});
-        ASSERT_EQ(r.status, 0) << r.err;
-        const QJsonObject events = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
-        EXPECT_EQ(events.value("newest").toInt(), 25);
-        EXPECT_EQ(events.value("events").toArray().size(), 20);
     }
 }
 

@@ -13,7 +13,6 @@
 
 #include "CliFilesTestSupport.h"
 #include "SimProcess.h"
-#include "compare/SetpointCompare.h"
 
 namespace neva::cli {
 namespace {
@@ -82,12 +81,8 @@ TEST_F(CliRecords, ReadsAndVerifiedWritesLeaveTheirSnapshots) {
     EXPECT_EQ(run({QStringLiteral("history"), QStringLiteral("diff"), before, after}), 1);
     EXPECT_EQ(out, "SETPOINTS - Phase and Ground Protections\tPhase Timed O/C Delay:\t1.0 Sec\t2.5 Sec\n") << out;
     ASSERT_EQ(run({QStringLiteral("history"), QStringLiteral("show"), after, QStringLiteral("--json")}), 0) << err;
-    const QJsonObject shown = QJsonDocument::fromJson(QByteArray::fromStdString(out)).object();
-    EXPECT_EQ(shown.value("kind").toString(), "as-left");
-    EXPECT_EQ(static_cast<std::size_t>(shown.value("setpoints").toArray().size()),
-              visible_entries(shipped_register_map()).size());
-    ASSERT_EQ(run({QStringLiteral("history"), QStringLiteral("export"), after, QStringLiteral("-o"), file("left.csv")}), 0)
-        << err;
+    EXPECT_EQ(QJsonDocument::fromJson(QByteArray::fromStdString(out)).object().value("kind").toString(), "as-left");
+    ASSERT_EQ(run({"history", "export", after, "-o", file("left.csv")}), 0) << err;
     EXPECT_NE(read_text(dir.path("left.csv")).find("Phase Timed O/C Delay:,2.5 Sec,250,0x0184"),
               std::string::npos);
 
