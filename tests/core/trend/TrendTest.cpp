@@ -119,7 +119,7 @@ TEST(CsvLoggerTest, WritesAppendsRotatesAndNeverOverwritesAForeignFile) {
     log.stop();
 
     const std::string other = dir.path("settings.csv");
-    std::ofstream(other) << "not,a,log\n";
+    std::ofstream(other, std::ios::binary) << "not,a,log\n";
     EXPECT_FALSE(log.start(other, LogRotation::None, kNoon));
     EXPECT_NE(log.error().find("not a current log"), std::string::npos);
     EXPECT_EQ(read_file(other), "not,a,log\n");
