@@ -1,11 +1,12 @@
 #include "services/QtMessageService.h"
 
 #include <QFileDialog>
-#include <QFontMetrics>
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include "ui/ScreenFit.h"
 
 namespace neva {
 
@@ -52,7 +53,7 @@ std::unique_ptr<QMessageBox> QtMessageService::build_box(const std::string& text
     // ("Communication Error") cuts the title off. A spacer across the bottom of its
     // grid holds it open: the title, plus room for the window's icon and buttons.
     if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
-        const int want = QFontMetrics(box->font()).horizontalAdvance(q(title)) + 140;
+        const int want = width_for_title(box.get(), q(title));
         grid->addItem(new QSpacerItem(want, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
                       grid->columnCount());
     }

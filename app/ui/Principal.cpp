@@ -66,6 +66,8 @@ std::optional<double> valor_inicial(const std::string& texto) {
 Principal::Principal(AppContext& ctx, QWidget* parent) : QMainWindow(parent), ctx_(ctx) {
     setObjectName("Principal");
     poner_titulo(kTitulo);
+    // Every page and dialog opened from here fits the screen and shows its whole title.
+    ScreenFitter::install();
 
     // The breaker status display fills the window.
     auto* centro = new QWidget(this);
@@ -360,8 +362,6 @@ bool Principal::abrir_pagina(Pagina p) {
     if (!w) return false;
     if (!w->isWindow()) w->setWindowFlags(Qt::Dialog);
     w->setWindowModality(Qt::ApplicationModal);
-    // Larger than the screen it opens on: it scrolls instead of running off the screen.
-    fit_to_screen(w, this);
     w->show();
     w->raise();
     w->activateWindow();
