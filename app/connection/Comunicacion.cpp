@@ -191,6 +191,15 @@ Comunicacion::Comunicacion(Principal& principal) : QDialog(&principal), principa
     auto* todo = new QVBoxLayout(this);
     todo->addLayout(arriba);
     todo->addWidget(Botones);
+    // Tab goes as the dialog reads: communicate, the computer's settings, the type of
+    // connection and the remote modem, then OK and Cancel.
+    QWidget* const orden[] = {Command1,         Command2,          Combo1,    refresh_button, host_text,
+                                    tcp_port_box,     Combo2,            ComboCom2, Byte_UnR1,      FindRelay,
+                                    Option1[0],       Option1[1],        Text1,     OptDefaultString,
+                                    OptPersonalString, Combo3,           Combo4,    Option2[0],     Option2[1],
+                                    Modem,            Okey,              Cancelar};
+    for (std::size_t i = 1; i < std::size(orden); ++i)
+        setTabOrder(orden[i - 1], orden[i]);
 
     connect(Okey, &QPushButton::clicked, this, &Comunicacion::Okey_Click);
     connect(Cancelar, &QPushButton::clicked, this, &Comunicacion::Cancelar_Click);

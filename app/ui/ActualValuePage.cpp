@@ -96,7 +96,11 @@ ActualValuePage::ActualValuePage(Definicion def, Principal& principal)
 
 ActualValuePage::~ActualValuePage() = default;
 
-void ActualValuePage::agregar_boton(QPushButton* boton) { botones_->insertWidget(botones_->count() - 1, boton); }
+void ActualValuePage::agregar_boton(QPushButton* boton) {
+    // Before OK, on the screen and for Tab.
+    botones_->insertWidget(botones_->count() - 1, boton);
+    setTabOrder(boton, Okey);
+}
 
 void ActualValuePage::Form_Load() {
     auto& st = ctx_.state();

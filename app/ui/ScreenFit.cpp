@@ -38,6 +38,9 @@ QScrollArea* new_scroll(QWidget* page, QWidget* content) {
     auto* scroll = new QScrollArea(page);
     scroll->setObjectName(QStringLiteral("PageScroll"));
     scroll->setFrameShape(QFrame::NoFrame);
+    // Not a stop of its own for Tab: Tab goes from control to control and the area
+    // scrolls to the one that has the focus.
+    scroll->setFocusPolicy(Qt::NoFocus);
     auto* lay = new QVBoxLayout(page);
     lay->setContentsMargins(0, 0, 0, 0);
     lay->addWidget(scroll);
@@ -103,6 +106,7 @@ bool wrap_central(QMainWindow* main) {
     auto* scroll = new QScrollArea(main);
     scroll->setObjectName(QStringLiteral("CentralScroll"));
     scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
     scroll->setWidgetResizable(true);
     scroll->setWidget(central);
     main->setCentralWidget(scroll);

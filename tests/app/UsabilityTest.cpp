@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolButton>
 
@@ -130,6 +132,25 @@ TEST_F(UsabilityMain, HelpOpensTheGuideAndInertButtonsLookInert) {
             EXPECT_GE(l->x(), w->StatusBar1[i - 1]->geometry().right()) << i;
         }
     }
+}
+
+// Tab goes through the connection dialog as it reads, and a scrolling page is no stop
+// of its own.
+TEST_F(UsabilityMain, TabGoesAsTheWindowsRead) {
+    Comunicacion& c = w->comunicacion();
+    const std::vector<QWidget*> reading{c.Command1,   c.Command2,   c.Combo1,    c.refresh_button, c.host_text,
+                                        c.tcp_port_box, c.Combo2,   c.ComboCom2, c.Byte_UnR1,      c.FindRelay,
+                                        c.Option1[0], c.Option1[1], c.Text1,     c.Combo3,         c.Modem,
+                                        c.Okey,       c.Cancelar};
+    std::vector<QWidget*> chain;
+    QWidget* f = c.Command1;
+    for (int n = 0; n < 200 && chain.size() < reading.size(); ++n, f = f->nextInFocusChain())
+        if (std::find(reading.begin(), reading.end(), f) != reading.end()) chain.push_back(f);
+    EXPECT_EQ(chain, reading);
+
+    QWidget* page = w->pagina(Pagina::SETPAGE6);
+    ASSERT_TRUE(fit_to_screen(page, QRect(0, 0, 640, 450)));
+    EXPECT_EQ(page->findChild<QScrollArea*>("PageScroll")->focusPolicy(), Qt::NoFocus);
 }
 
 // On a screen smaller than a page (1280x900 at twice the scale), every page, the
