@@ -196,7 +196,7 @@ void LinkController::give_up_request() {
     // A write or read-back that used up its attempts is not repeated.
     if (neva_->request_abandoned() && colas_->Estado_Actual() == Proceso_Comunicacion::kPending)
         colas_->Estado_Actual() = Proceso_Comunicacion::kDone;
-    repeat_write_first();
+    repeat_failed_first(true);
     if (!link_active()) return;  // the write's end stopped a file send
     // Only silence counts towards the five failures; a relay that answers, however
     // badly, is held to the no-valid-answer limit instead.
@@ -211,11 +211,17 @@ void LinkController::give_up_request() {
     quiet_timer_->set_enabled(true);
 }
 
-void LinkController::repeat_write_first() {
-    // A setpoint write, or its read-back, that is to be repeated goes out again
-    // before anything else: the attempts it is allowed are spent on it, not on
-    // whatever the line does to the requests in between.
-    if (colas_->Estado_Actual() != Proceso_Comunicacion::kPending || !neva_->verified_write_in_progress()) return;
+void LinkController::repeat_failed_first(bool timed_out) {
+    // A request the relay answered badly goes out again before anything else, so that
+    // requests keep their order: an event's selection is answered before the window
+    // that reads it. Taken in turn with the others instead, a line that spoils every
+    // second answer fell into step with a select-then-read pair and spoilt every
+    // selection. A request that timed out waits its turn: the relay may still answer
+    // it, and a late answer must not pass for the answer of its repeat.
+    // A setpoint write, or its read-back, is repeated at once in either case: the
+    // attempts it is allowed are spent on it, not on the requests in between.
+    if (colas_->Estado_Actual() != Proceso_Comunicacion::kPending) return;
+    if (timed_out && !neva_->verified_write_in_progress()) return;
     colas_->Canal_Indice[colas_->Canal_Actual] = colas_->Ranura_Actual;
 }
 
@@ -254,7 +260,7 @@ void LinkController::NEVA_ComunicacionFinalizada(bool ok) {
     // read-back that used up its attempts is not.
     colas_->Estado_Actual() =
         ok || link.request_abandoned() ? Proceso_Comunicacion::kDone : Proceso_Comunicacion::kPending;
-    repeat_write_first();
+    repeat_failed_first(false);
 
     if (!answer_listeners_.empty()) {
         // A copy: a listener may go away while the others are told.

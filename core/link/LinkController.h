@@ -143,7 +143,7 @@ private:
     bool link_active() const;
     void give_up_request();
     void quiet_over();
-    void repeat_write_first();
+    void repeat_failed_first(bool timed_out);
     // Counts a failed exchange towards the no-valid-answer limit; true when the limit
     // was reached and the link has been ended.
     bool note_failure(const LinkFault& fault);

@@ -147,12 +147,11 @@ TEST(LinkController, BadAnswersAreNeverDataAndTheRequestIsRepeated) {
     r.retardo().fire();
     EXPECT_FALSE(r.link.NEVA().Respuesta_Valida());
     EXPECT_EQ(r.images.Imagen_AV, av_before);
-    EXPECT_EQ(colas.Cola_Estado[0][slot], Proceso_Comunicacion::kPending);
+    // Sent again at once, before the cyclic status read.
+    EXPECT_EQ(colas.Ranura_Actual, slot);
+    EXPECT_EQ(fr(r.last()), (Req{4, 0x0209}));
 
     // A whole answer with a correct CRC from another slave, and an exception answer.
-    // The request comes again (after at most one cyclic status read).
-    r.answer();
-    r.answer_until({4, 0x0209}, 1);
     const auto av_now = r.images.Imagen_AV;
     r.relay.address = 18;
     r.answer();
