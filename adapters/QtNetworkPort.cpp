@@ -113,6 +113,7 @@ void QtNetworkPort::on_ready_read() {
     if (data.isEmpty() || !open_) return;
     watch_.bytes_received(clock_.elapsed());
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(data.constData());
+    bool whole_answer = false;
     if (!modbus_tcp()) {
         input_.insert(input_.end(), bytes, bytes + data.size());
     } else {
@@ -121,14 +122,18 @@ void QtNetworkPort::on_ready_read() {
             if (answer.size() == 5 && (answer[1] & 0x80) && (answer[2] == 10 || answer[2] == 11))
                 watch_.gateway_exception(answer[2]);
             input_.insert(input_.end(), answer.begin(), answer.end());
+            whole_answer = true;
         }
     }
-    check_receive_threshold();
+    check_receive_threshold(whole_answer);
 }
 
-void QtNetworkPort::check_receive_threshold() {
+void QtNetworkPort::check_receive_threshold(bool whole_answer) {
     if (!receive_armed_ || receive_threshold_ <= 0) return;
-    if (input_.size() < static_cast<std::size_t>(receive_threshold_)) return;
+    // Modbus TCP says where an answer ends: one shorter than the threshold (an
+    // exception, the gateway's own among them) is all there will be, and is told at
+    // once rather than at the time-out.
+    if (input_.size() < static_cast<std::size_t>(receive_threshold_) && !whole_answer) return;
     receive_armed_ = false;
     if (on_event) on_event(Event::Receive);
 }

@@ -57,7 +57,7 @@ private:
     void on_error(QAbstractSocket::SocketError error);
     void on_disconnected();
     void lose(const std::string& why);
-    void check_receive_threshold();
+    void check_receive_threshold(bool whole_answer = false);
 
     PortTarget target_;
     QTcpSocket socket_;
