@@ -5,7 +5,8 @@
 #
 #   bash scripts/screenshots.sh          (starts its own virtual display)
 #
-# It writes docs/guide/img/*.png, docs/setpage6-1.5x.png and
+# It writes docs/guide/img/*.png (the main window, pages, the connection dialog, Find
+# Relay, the line monitor, the current trend), docs/setpage6-1.5x.png and
 # docs/communication-error.png. NEVA_BUILD_DIR chooses the build directory
 # (default: build). Needs xvfb, xdotool and imagemagick (scripts/install-deps.sh).
 set -euo pipefail
@@ -34,8 +35,12 @@ trap 'stop; rm -rf "$work"' EXIT
 
 # start_sim [fault options...]: the simulator on a pseudo-terminal, COM 1 mapped to it.
 start_sim() {
+  # The file of the last simulator goes first: its path would map COM 1 to a
+  # pseudo-terminal that is gone, or that another program has opened since.
+  rm -f "$work/sim.out"
   "$build/bin/neva-relay-sim" --quiet --event-every 0 "$@" >"$work/sim.out" &
   sim_pid=$!
+  NEVA_COM1=""
   for _ in $(seq 1 100); do
     NEVA_COM1="$(head -n 1 "$work/sim.out" 2>/dev/null || true)"
     [ -n "$NEVA_COM1" ] && break
@@ -49,39 +54,58 @@ start_app() {
   local scale="$1"; shift
   QT_SCALE_FACTOR="$scale" "$build/bin/neva-setup" "$@" >/dev/null 2>&1 &
   app_pid=$!
-  local wid
-  wid="$(xdotool search --sync --name "NEVA Setup 2.0" | head -n 1)"
+  xdotool search --sync --name "NEVA Setup 2.0" >/dev/null
   sleep 3
+  # The splash screen bears the same title: the main window is the widest of them.
+  local wid="" widest=0 id w
+  for id in $(xdotool search --onlyvisible --name "NEVA Setup 2.0"); do
+    w="$(xdotool getwindowgeometry --shell "$id" | sed -n 's/^WIDTH=//p')"
+    if [ "${w:-0}" -gt "$widest" ]; then widest="$w"; wid="$id"; fi
+  done
   # There is no window manager on the virtual display: give the window the keyboard.
-  xdotool windowfocus --sync "$wid" 2>/dev/null || true
+  [ -n "$wid" ] && { xdotool windowfocus --sync "$wid" 2>/dev/null || true; }
 }
 
-# keys KEY...: typed into the active window, with time for the program to answer.
+# focused: the window that has the keyboard. There is no window manager on the virtual
+# display, so no "active window" either; Qt gives the keyboard to each window it opens.
+focused() {
+  local id
+  id="$(xdotool getwindowfocus 2>/dev/null || true)"
+  # Before any window has had the keyboard the server reports PointerRoot (1).
+  if [ -n "$id" ] && [ "$id" -gt 1 ] 2>/dev/null; then echo "$id"; fi
+}
+
+# keys KEY...: typed into the window that has the keyboard, with time for the program to answer.
 keys() {
   local id
   for k in "$@"; do
-    # A page that opened takes the keyboard; without a window manager it is given it here.
-    id="$(xdotool getactivewindow 2>/dev/null || true)"
+    id="$(focused)"
     [ -n "$id" ] && { xdotool windowfocus "$id" 2>/dev/null || true; }
     xdotool key --clearmodifiers "$k"; sleep 0.6
   done
   sleep 2
 }
 
-# shot NAME: the active window (or the whole screen) as NAME.
+# shot NAME [TITLE]: the window titled TITLE, else the one with the keyboard (else the
+# whole screen), as NAME. The window alone: no desktop around it.
 shot() {
-  local id
-  id="$(xdotool getactivewindow 2>/dev/null || true)"
+  local id=""
+  if [ -n "${2:-}" ]; then
+    id="$(xdotool search --onlyvisible --name "^$2\$" 2>/dev/null | tail -n 1 || true)"
+  else
+    id="$(focused)"
+  fi
   if [ -n "$id" ]; then import -window "$id" "$1"; else import -window root "$1"; fi
   echo "wrote $1"
 }
 
 # page_shot FILE KEY...: connected at once, as a launcher starts the program, the
-# keys typed, the active window taken. A fresh program for each, so that no page is
-# left open over the next.
+# keys typed, the window with the keyboard taken. A fresh program for each, so that no
+# page is left open over the next. sim_options go to the simulator.
+sim_options=()
 page_shot() {
   local file="$1"; shift
-  start_sim
+  start_sim "${sim_options[@]}"
   start_app 1 "9600,N,8,1 1 1"
   [ $# -gt 0 ] && keys "$@"
   shot "$file"
@@ -111,8 +135,36 @@ stop
 # A relay whose every answer is damaged: " Communication Error..." and its cause.
 start_sim --bad-crc-every 1
 start_app 1 "9600,N,8,1 1 1"
-xdotool search --sync --name "^Communication Error$" windowactivate >/dev/null 2>&1 || true
+xdotool search --sync --onlyvisible --name "^Communication Error$" >/dev/null 2>&1 || true
 sleep 1
-shot docs/communication-error.png
+shot docs/communication-error.png "Communication Error"
 cp docs/communication-error.png "$img/communication-error.png"
+stop
+
+# Find Relay: offline, a relay at address 7; the search of 9600 baud, addresses 1 to 10
+# (a pseudo-terminal carries every speed, so one speed shows the relay once).
+start_sim --address 7
+start_app 1
+keys F5 alt+f alt+p Down alt+a ctrl+a 1 Tab ctrl+a 1 0 alt+s
+sleep 3
+shot "$img/find-relay.png" "Find Relay"
+stop
+
+# The line monitor (F6) on a line paced at 9600 baud where every fifth answer is
+# damaged: good answers, bad CRCs, repeats and the counters.
+sim_options=(--baud 9600 --bad-crc-every 5)
+page_shot "$img/line-monitor.png" F6
+sim_options=()
+
+# The current trend (Ctrl+T) over the last 2 minutes, after half a minute of readings.
+start_sim
+start_app 1 "9600,N,8,1 1 1"
+keys ctrl+t
+trend="$(xdotool search --onlyvisible --name "^Current Trend$" | tail -n 1)"
+# "Time shown" is the fifth stop of the keyboard; Up picks "last 2 min".
+xdotool windowfocus "$trend" 2>/dev/null || true
+for _ in 1 2 3 4 5; do xdotool key Tab; sleep 0.2; done
+xdotool key Up
+sleep 30
+shot "$img/current-trend.png" "Current Trend"
 stop
