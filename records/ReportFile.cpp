@@ -6,12 +6,14 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
+#include <QBuffer>
 #include <QTextCursor>
 #include <QTextDocument>
 
 #include <algorithm>
 #include <cctype>
+
+#include "files/SafeSave.h"
 
 namespace neva::records {
 
@@ -25,20 +27,8 @@ std::string lower(std::string_view s) {
     return out;
 }
 
-bool commit(QSaveFile& file, const std::string& path, std::string& error) {
-    if (file.commit()) return true;
-    error = "could not write " + path + ": " + file.errorString().toStdString();
-    return false;
-}
-
-bool open_for_writing(QSaveFile& file, const std::string& path, std::string& error) {
-    if (file.open(QIODevice::WriteOnly)) return true;
-    error = "could not write " + path + ": " + file.errorString().toStdString();
-    return false;
-}
-
 // The report laid out on A4 pages, the program's name and "Page i of n" under each.
-bool write_pdf(const SettingsReport& report, QSaveFile& file) {
+bool write_pdf(const SettingsReport& report, QIODevice& file) {
     QPdfWriter pdf(&file);
     pdf.setTitle(q(report.title));
     pdf.setCreator(q(report.program));
@@ -127,15 +117,16 @@ std::string format_filter(ReportFormat f) {
     return {};
 }
 
+bool write_bytes_file(std::span<const std::uint8_t> bytes, const std::string& path, std::string& error) {
+    // The same safe save as the setpoint files: a read-only file, a folder or a device
+    // at the path is refused, never replaced, and a failed save keeps the old file.
+    const SaveOutcome saved = save_file_safely(path, bytes);
+    if (!saved.ok) error = "could not write " + path + ": " + saved.reason;
+    return saved.ok;
+}
+
 bool write_text_file(const std::string& text, const std::string& path, std::string& error) {
-    QSaveFile file(q(path));
-    if (!open_for_writing(file, path, error)) return false;
-    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
-        file.cancelWriting();
-        error = "could not write " + path + ": " + file.errorString().toStdString();
-        return false;
-    }
-    return commit(file, path, error);
+    return write_bytes_file({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()}, path, error);
 }
 
 bool write_report(const SettingsReport& report, ReportFormat format, const std::string& path, std::string& error) {
@@ -144,14 +135,15 @@ bool write_report(const SettingsReport& report, ReportFormat format, const std::
         case ReportFormat::Html: return write_text_file(report_html(report), path, error);
         case ReportFormat::Pdf: break;
     }
-    QSaveFile file(q(path));
-    if (!open_for_writing(file, path, error)) return false;
-    if (!write_pdf(report, file)) {
-        file.cancelWriting();
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    if (!write_pdf(report, pdf)) {
         error = "could not lay out the PDF report for " + path;
         return false;
     }
-    return commit(file, path, error);
+    const QByteArray& bytes = pdf.data();
+    return write_bytes_file({reinterpret_cast<const std::uint8_t*>(bytes.constData()), std::size_t(bytes.size())}, path,
+                            error);
 }
 
 }  // namespace neva::records

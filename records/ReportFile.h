@@ -4,6 +4,8 @@
 // destroys a report that was there. PDF needs a QGuiApplication (fonts).
 
 #include <optional>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -25,5 +27,6 @@ std::string format_filter(ReportFormat f);
 bool write_report(const SettingsReport& report, ReportFormat format, const std::string& path, std::string& error);
 // Any text (CSV, JSON) to a file the same safe way.
 bool write_text_file(const std::string& text, const std::string& path, std::string& error);
+bool write_bytes_file(std::span<const std::uint8_t> bytes, const std::string& path, std::string& error);
 
 }  // namespace neva::records

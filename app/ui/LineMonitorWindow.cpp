@@ -7,9 +7,10 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QVBoxLayout>
+
+#include "ReportFile.h"
 
 namespace neva {
 
@@ -136,16 +137,11 @@ bool LineMonitorWindow::save_clicked() {
     setup.overwrite_prompt = true;
     const auto name = messages_.save_file_name(setup);
     if (!name || name->empty()) return false;
-    // Written beside the old file and renamed over it: a failed save keeps the old one.
-    QSaveFile file(QString::fromStdString(*name));
-    const QByteArray bytes = text().toUtf8();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        messages_.message_box("The line monitor could not be saved to " + *name + ": " +
-                                  file.errorString().toStdString(),
-                              MsgButtons::Ok, MsgIcon::Critical, "Line Monitor");
-        return false;
-    }
-    return true;
+    std::string error;
+    if (records::write_text_file(text().toStdString(), *name, error)) return true;
+    messages_.message_box("The line monitor could not be saved: " + error, MsgButtons::Ok, MsgIcon::Critical,
+                          "Line Monitor");
+    return false;
 }
 
 }  // namespace neva

@@ -1,6 +1,7 @@
 #include "ui/TrendWindow.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QChart>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -14,11 +15,11 @@
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QTimer>
 #include <QValueAxis>
 #include <QVBoxLayout>
 
+#include "ReportFile.h"
 #include "image/ModAutoRango.h"
 #include "ui/AppContext.h"
 #include "ui/Principal.h"
@@ -352,12 +353,18 @@ bool TrendWindow::export_png() {
     setup.overwrite_prompt = true;
     const auto path = ctx_.messages().save_file_name(setup);
     if (!path) return false;
-    const QPixmap picture = view_->grab();
-    // Written beside the old file and renamed over it only when complete.
-    QSaveFile file(q(*path));
-    if (file.open(QIODevice::WriteOnly) && picture.save(&file, "PNG") && file.commit()) return true;
-    ctx_.messages().message_box("Cannot save the picture to " + *path + ": " + file.errorString().toStdString() + ".",
-                                MsgButtons::Ok, MsgIcon::Critical, kMessageTitle);
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    std::string error = "could not draw the picture";
+    if (view_->grab().save(&png, "PNG")) {
+        const QByteArray& bytes = png.data();
+        if (records::write_bytes_file({reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                       static_cast<std::size_t>(bytes.size())},
+                                      *path, error))
+            return true;
+    }
+    ctx_.messages().message_box("Cannot save the picture: " + error + ".", MsgButtons::Ok, MsgIcon::Critical,
+                                kMessageTitle);
     return false;
 }
 

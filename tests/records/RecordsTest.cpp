@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -140,6 +142,14 @@ TEST(SettingsReport, PdfTextHoldsTheHeaderEveryPageAndEveryLabel) {
     for (const RegisterMapEntry* e : visible_entries(map))
         EXPECT_NE(text.find(flat(e->label)), std::string::npos) << e->label;
     EXPECT_NE(text.find("IEC A Normal Inv"), std::string::npos);  // choice 10 of the curves
+
+    // What is not a plain file at the path (here a pipe; a device alike) is refused, not
+    // replaced by a file of the report.
+    const std::string pipe = dir.filePath(QStringLiteral("pipe")).toStdString();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_FALSE(write_report(settings_report(map, src), ReportFormat::Pdf, pipe, error));
+    EXPECT_NE(error.find("not a plain file"), std::string::npos) << error;
+    EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }
 
 TEST(SettingsReport, ComparisonHighlightsAndFiltersTheDifferences) {
