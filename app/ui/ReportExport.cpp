@@ -62,8 +62,11 @@ bool save_report_as(MessageService& messages, const records::SettingsReport& rep
     const std::string ext = records::format_extension(format);
     const auto path = ask_path(messages, records::format_filter(format), ext);
     if (!path) return false;
+    // A name typed with a report's extension says which report is wanted: a PDF is
+    // never written under the name "x.csv".
+    const records::ReportFormat written = records::report_format_of_path(*path).value_or(format);
     std::string error;
-    if (records::write_report(report, format, *path, error)) return true;
+    if (records::write_report(report, written, *path, error)) return true;
     report_failure(messages, error);
     return false;
 }

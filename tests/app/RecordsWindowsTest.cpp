@@ -57,6 +57,10 @@ TEST_F(OfflineProgram, FileMenuEntriesAndTheExportsOfReportsAndPages) {
     const std::string csv = read_file(dir.filePath("working.csv").toStdString());
     EXPECT_NE(csv.find("\r\nRelay name,Default\r\n"), std::string::npos) << csv;
     EXPECT_NE(csv.find("SETPOINTS - System Setup,Sampling Frequency:,"), std::string::npos);
+    // A name with another report's extension is written in the format it names.
+    app.msgs->expect_save_file(dir.filePath("working.html").toStdString());
+    dialog.export_report();
+    EXPECT_EQ(read_file(dir.filePath("working.html").toStdString()).rfind("<!DOCTYPE html>", 0), 0u);
 
     // The event record the file holds, as CSV with ISO time stamps and as the tool's JSON.
     auto& saved = app.ctx->state().Eventos_Guardados;
