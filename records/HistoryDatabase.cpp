@@ -162,17 +162,23 @@ bool HistoryDatabase::open_at_version(int version, std::string& error) {
     return true;
 }
 
-int HistoryDatabase::schema_version() {
+int HistoryDatabase::schema_version(QString* why) {
     if (!QSqlDatabase::contains(connection_)) return -1;
     QSqlQuery query(QSqlDatabase::database(connection_, false));
-    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) return -1;
-    return query.value(0).toInt();
+    if (query.exec(QStringLiteral("PRAGMA user_version")) && query.next()) return query.value(0).toInt();
+    if (why) *why = query.lastError().text();
+    return -1;
 }
 
 bool HistoryDatabase::migrate(int target, std::string& error) {
     QSqlDatabase db = QSqlDatabase::database(connection_, false);
-    const int found = schema_version();
-    if (found < 0) return fail(error, "is not a readable database", db.lastError().text());
+    QString why;
+    const int found = schema_version(&why);
+    // Another program holding the file is no damage: say so, the next read or write
+    // tries again.
+    if (found < 0 && why.contains(QStringLiteral("locked"), Qt::CaseInsensitive))
+        return fail(error, "is in use by another program", why);
+    if (found < 0) return fail(error, "is not a readable database", why);
     if (found > kSchemaVersion)
         return fail(error, "was written by a newer version of the program (schema " + std::to_string(found) +
                                "); it is left as it is",

@@ -46,7 +46,8 @@ public:
     std::optional<Snapshot> get(std::int64_t id, std::string& error);
 
     // The schema version the file holds (0 for a new file), -1 when unreadable.
-    int schema_version();
+    // -1 when it cannot be read, with the database's reason in `why`.
+    int schema_version(QString* why = nullptr);
     // Opens the file and applies the steps up to `version` only: tests build the
     // files of earlier versions with it.
     bool open_at_version(int version, std::string& error);

@@ -270,6 +270,9 @@ TEST_F(History, LockedDamagedAndUnwritableFilesFailWithAReason) {
     sql({QStringLiteral("BEGIN EXCLUSIVE")}, true);
     EXPECT_FALSE(db.add(s, error));
     EXPECT_NE(error.find("locked"), std::string::npos) << error;
+    HistoryDatabase later(path());  // opened while the other program holds it
+    EXPECT_FALSE(later.open(error));
+    EXPECT_NE(error.find("in use by another program"), std::string::npos) << error;
     QSqlDatabase::database(QStringLiteral("test")).rollback();
     QSqlDatabase::database(QStringLiteral("test")).close();
     QSqlDatabase::removeDatabase(QStringLiteral("test"));
@@ -282,7 +285,7 @@ TEST_F(History, LockedDamagedAndUnwritableFilesFailWithAReason) {
     f.close();
     HistoryDatabase damaged(junk);
     EXPECT_FALSE(damaged.add(s, error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_NE(error.find("is not a readable database"), std::string::npos) << error;
 
     // A folder where nothing can be made.
     HistoryDatabase nowhere("/proc/neva-setup/history.sqlite");
