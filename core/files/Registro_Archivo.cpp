@@ -5,31 +5,11 @@
 #include <cmath>
 #include <string>
 
+#include "platform/CivilDays.h"
+
 namespace neva {
 
 namespace {
-
-// Days from 1970-01-01 to a civil date (proleptic Gregorian).
-std::int64_t days_from_civil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-void civil_from_days(std::int64_t z, int& y, int& m, int& d) {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    y = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (m <= 2));
-}
 
 const std::int64_t kOleEpoch = days_from_civil(1899, 12, 30);
 
@@ -87,7 +67,7 @@ bool Registro_Archivo::marker_ok() const {
 
 double to_ole_date(const DateTime& t) {
     const std::int64_t days =
-        days_from_civil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) - kOleEpoch;
+        days_from_civil(t.year, t.month, t.day) - kOleEpoch;
     const double fraction = (t.hour * 3600.0 + t.minute * 60.0 + t.second) / 86400.0;
     return days >= 0 ? static_cast<double>(days) + fraction : static_cast<double>(days) - fraction;
 }

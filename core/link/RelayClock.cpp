@@ -1,20 +1,11 @@
 #include "link/RelayClock.h"
 
 #include "link/NEVA200.h"
+#include "platform/CivilDays.h"
 
 namespace neva {
 
 namespace {
-
-// Days from 1 January 1970 of a proleptic Gregorian date.
-std::int64_t days_from_civil(int y, int m, int d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yoe = y - era * 400;
-    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
 
 std::int64_t seconds_of(const DateTime& t) {
     return days_from_civil(t.year, t.month, t.day) * 86400 + t.hour * 3600 + t.minute * 60 + t.second;

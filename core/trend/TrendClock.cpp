@@ -2,21 +2,13 @@
 
 #include <cstdio>
 
+#include "platform/CivilDays.h"
+
 namespace neva {
 
 namespace {
 
 constexpr std::int64_t kDayMs = 86400000;
-
-// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
-std::int64_t days_from_civil(std::int64_t y, int m, int d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const std::int64_t yoe = y - era * 400;
-    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + doe - 719468;
-}
 
 std::int64_t floor_div(std::int64_t a, std::int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
 
@@ -28,16 +20,8 @@ std::int64_t civil_ms(const DateTime& t) {
 }
 
 DateTime civil_date_time(std::int64_t ms) {
-    const std::int64_t z = floor_div(ms, kDayMs) + 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const std::int64_t doe = z - era * 146097;
-    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const std::int64_t mp = (5 * doy + 2) / 153;
     DateTime t;
-    t.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    t.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    t.year = static_cast<int>(yoe + era * 400 + (t.month <= 2));
+    civil_from_days(floor_div(ms, kDayMs), t.year, t.month, t.day);
     const std::int64_t in_day = ms - floor_div(ms, kDayMs) * kDayMs;
     t.hour = static_cast<int>(in_day / 3600000);
     t.minute = static_cast<int>(in_day / 60000 % 60);
