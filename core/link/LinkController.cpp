@@ -30,7 +30,6 @@ std::string trim(const std::string& s) {
 LinkController::LinkController(SharedState& state, RegisterImages& images, SerialPort& port, TimerFactory& timers,
                                MessageService& messages, Clock& clock)
     : state_(state),
-      images_(images),
       port_(port),
       messages_(messages),
       clock_(clock),
@@ -42,7 +41,6 @@ LinkController::LinkController(SharedState& state, RegisterImages& images, Seria
       timer2_(timers.make_timer(500)),
       watchdog_(timers.make_timer(1000)),
       quiet_timer_(timers.make_timer(500)) {
-    colas_->Enlace_Principal = neva_.get();
     neva_->set_colas(colas_.get());
     neva_->Reconocer_Controles_De_Comunicacion(&port_);
 

@@ -128,7 +128,6 @@ public:
 
 private:
     SharedState& state_;
-    RegisterImages& images_;
     SerialPort& port_;
     MessageService& messages_;
     Clock& clock_;

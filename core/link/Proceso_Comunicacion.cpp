@@ -19,12 +19,6 @@ void Proceso_Comunicacion::advance(int canal) {
     Canal_Indice[canal] = static_cast<std::int16_t>(i);
 }
 
-bool Proceso_Comunicacion::link_active() const {
-    // A connection attempt still waiting for its first answer times out like a running
-    // link, so that a relay that never answers ends in a communication error.
-    return state_.En_Linea || state_.Esperando_Respuesta;
-}
-
 int Proceso_Comunicacion::Encolar_Proceso(int canal, NEVA200* enlace, int accion) {
     if (canal < 0 || canal >= kChannels || enlace == nullptr) return -1;
     int i = std::clamp<int>(Canal_Indice[canal], 0, last_slot(canal));
@@ -103,13 +97,6 @@ void Proceso_Comunicacion::Iniciar_Colas() {
     Canal_Ultimo[3] = static_cast<std::int16_t>(std::clamp<int>(state_.Ciclicos - 1, 0, kSlots - 1));
     if (Canal_Actual < 0 || Canal_Actual >= kChannels) Canal_Actual = 0;
     if (Ranura_Actual < 0 || Ranura_Actual >= kSlots) Ranura_Actual = 0;
-}
-
-void Proceso_Comunicacion::Cerrar_Por_Tiempo() {
-    if (!link_active()) return;
-    if (Estado_Actual() == kExecuting) Estado_Actual() = kDone;
-    if (Enlace_Principal) Enlace_Principal->AumentarErrorComm();
-    if (!state_.Error_Comunicacion) Despachar_Proceso();
 }
 
 }  // namespace neva

@@ -39,9 +39,6 @@ public:
     void Despachar_Proceso();
     // Empties every queue; channel 3 keeps Ciclicos slots. The current request is kept.
     void Iniciar_Colas();
-    // Ends the current request after a time-out, counts a failure on the main link and,
-    // unless that stopped the communication, starts the next request.
-    void Cerrar_Por_Tiempo();
 
     // State of the current request (Canal_Actual, Ranura_Actual).
     std::int32_t& Estado_Actual() { return Cola_Estado[Canal_Actual][Ranura_Actual]; }
@@ -57,13 +54,10 @@ public:
     std::int16_t Canal_Actual = 0;
     std::int16_t Ranura_Actual = 0;
     NEVA200* Enlace_Actual = nullptr;
-    // The main window's link: the one whose failure count a time-out raises.
-    NEVA200* Enlace_Principal = nullptr;
 
 private:
     int last_slot(int canal) const;
     void advance(int canal);
-    bool link_active() const;
 
     SharedState& state_;
 };
