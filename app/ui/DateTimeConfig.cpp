@@ -150,15 +150,18 @@ void DateTimeConfig::exchange_ended(int accion, bool valid) {
     }
 }
 
-void DateTimeConfig::SetNow_Click() {
+bool DateTimeConfig::confirm_store() {
     auto& mensajes = ctx_.messages();
     if (!ctx_.state().En_Linea) {
         mensajes.message_box("Enabled only on Communication Mode", MsgButtons::Ok, MsgIcon::Information, kTitulo);
-        return;
+        return false;
     }
-    const auto r = mensajes.message_box("Are your sure that you want to store Date and Time?", MsgButtons::YesNo,
-                                        MsgIcon::Information, kTitulo);
-    if (r != MsgAnswer::Yes) return;
+    return mensajes.message_box("Are your sure that you want to store Date and Time?", MsgButtons::YesNo,
+                                MsgIcon::Information, kTitulo) == MsgAnswer::Yes;
+}
+
+void DateTimeConfig::SetNow_Click() {
+    if (!confirm_store()) return;
     antes_ = diferencia_ ? QString::fromStdString(describe_clock_offset(*diferencia_))
                          : QStringLiteral("the relay clock had not been read");
     // The time is taken after the question, so the relay gets the time of the write.
@@ -207,14 +210,7 @@ void DateTimeConfig::Timer1_Timer() {
 void DateTimeConfig::Okey_Click() { pedir_cierre(); }
 
 void DateTimeConfig::Store_Click() {
-    auto& mensajes = ctx_.messages();
-    if (!ctx_.state().En_Linea) {
-        mensajes.message_box("Enabled only on Communication Mode", MsgButtons::Ok, MsgIcon::Information, kTitulo);
-        return;
-    }
-    const auto r = mensajes.message_box("Are your sure that you want to store Date and Time?", MsgButtons::YesNo,
-                                        MsgIcon::Information, kTitulo);
-    if (r != MsgAnswer::Yes) return;
+    if (!confirm_store()) return;
     const QDate d = DateSys->date();
     const QTime t = TimeSys->time();
     ctx_.NEVA().Date_Time(d.day(), d.month(), d.year(), t.hour(), t.minute(), t.second());

@@ -56,6 +56,8 @@ protected:
     void keyPressEvent(class QKeyEvent* e) override;
 
 private:
+    // Both ways of setting the clock: only while communicating, and only on Yes.
+    bool confirm_store();
     // Every answered clock read updates the difference; a setting in progress waits
     // for the command that applies it, then for the read after it.
     void exchange_ended(int accion, bool valid);
