@@ -43,7 +43,7 @@
 
 namespace {
 
-using neva::e2e::RecordingPort;
+using neva::bench::RecordingPort;
 using Seconds = std::chrono::duration<double>;
 
 constexpr double kSettleS = 0.010;  // TmrRetardoCom

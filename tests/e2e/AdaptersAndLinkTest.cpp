@@ -20,7 +20,7 @@
 #include <memory>
 
 #include "PtyMaster.h"
-#include "RecordingPort.h"
+#include "monitor/LineMonitor.h"
 #include "RunUntil.h"
 #include "SimProcess.h"
 #include "adapters/QtClock.h"
@@ -180,7 +180,6 @@ TEST(QtClockTest, ShortDatesUseTwoDigitYearsAndSurviveImpossibleDates) {
     EXPECT_NE(clock.short_date(3, 14, 2007).find("14"), std::string::npos);
 }
 
-using e2e::RecordingPort;
 using testsupport::SimProcess;
 
 constexpr int kWaitMs = 20000;  // a lost device needs up to five two-second time-outs
@@ -203,12 +202,19 @@ protected:
         ASSERT_TRUE(sim.start(QStringList{"--quiet", "--event-every", "0"} + extra)) << sim.error().toStdString();
         qputenv("NEVA_COM1", sim.pty_path().toLocal8Bit());
         qt_port = std::make_unique<QtSerialPort>();
-        line = std::make_unique<RecordingPort>(*qt_port);
+        line = std::make_unique<LineMonitor>(*qt_port, clock);
         link = std::make_unique<LinkController>(state, images, *line, timers, messages, clock);
+        line->current_action = [this] { return link->NEVA().Accion; };
         link->on_disconnect = [this] { ++disconnects; };
     }
 
-    std::vector<int> actions() const { return line->actions(); }
+    // The link's action of every request sent so far, in order (31 for any event selection).
+    std::vector<int> actions() const {
+        std::vector<int> a;
+        for (const LineEntry& e : line->entries())
+            if (e.direction == LineEntry::Direction::Sent) a.push_back(e.action >= 31 && e.action <= 50 ? 31 : e.action);
+        return a;
+    }
     // True once something was written after a frame of an action.
     bool sent_past(int action) const {
         const std::vector<int> a = actions();
@@ -239,7 +245,7 @@ protected:
     QtClock clock;
     testing::ScriptedMessages messages;
     std::unique_ptr<QtSerialPort> qt_port;
-    std::unique_ptr<RecordingPort> line;
+    std::unique_ptr<LineMonitor> line;
     std::unique_ptr<LinkController> link;
     int disconnects = 0;
 };
@@ -268,8 +274,8 @@ TEST_F(LinkE2eTest, ConnectSetTheClockAndLoseTheDeviceMidTransaction) {
     // Pull the plug right after a status request went out, before its answer: the
     // error path runs once and nothing is dispatched any more.
     bool pulled = false;
-    line->after_write = [&](const std::vector<std::uint8_t>& frame) {
-        if (!pulled && RecordingPort::action_of(frame) == 2) {
+    line->on_entry = [&](const LineEntry& e) {
+        if (!pulled && e.direction == LineEntry::Direction::Sent && e.action == 2) {
             pulled = true;
             sim.kill();
         }
@@ -278,11 +284,10 @@ TEST_F(LinkE2eTest, ConnectSetTheClockAndLoseTheDeviceMidTransaction) {
     ASSERT_TRUE(run_until([&] { return disconnects > 0; }, kWaitMs));
     EXPECT_TRUE(state.Error_Comunicacion);
     EXPECT_FALSE(qt_port->is_open());
-    const std::size_t frames = line->written.size();
+    const std::uint64_t frames = line->counters().requests;
     run_for(2500);
-    EXPECT_EQ(line->written.size(), frames);
+    EXPECT_EQ(line->counters().requests, frames);
     EXPECT_EQ(disconnects, 1);
-    EXPECT_EQ(line->lost_count, 1);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "RecordingPort.h"
 
-namespace neva::e2e {
+namespace neva::bench {
 
 int RecordingPort::action_of(const std::vector<std::uint8_t>& f) {
     if (f.size() < 8) return -1;
@@ -41,7 +41,6 @@ RecordingPort::RecordingPort(SerialPort& inner) : inner_(inner) {
         if (on_event) on_event(e);
     };
     inner_.on_lost = [this] {
-        ++lost_count;
         if (on_lost) on_lost();
     };
 }
@@ -59,16 +58,7 @@ std::vector<std::uint8_t> RecordingPort::read_all() {
 
 bool RecordingPort::write(const std::vector<std::uint8_t>& bytes) {
     written.push_back({bytes, Clock::now()});
-    const bool ok = inner_.write(bytes);
-    if (after_write) after_write(bytes);
-    return ok;
+    return inner_.write(bytes);
 }
 
-std::vector<int> RecordingPort::actions() const {
-    std::vector<int> out;
-    out.reserve(written.size());
-    for (const Record& r : written) out.push_back(action_of(r.bytes));
-    return out;
-}
-
-}  // namespace neva::e2e
+}  // namespace neva::bench

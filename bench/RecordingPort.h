@@ -1,16 +1,16 @@
 #pragma once
 // A serial port that forwards to another one and keeps what went over the line,
-// with times: every frame written and every answer taken. The end-to-end tests
-// read the request order from it; the benchmark reads the transaction times.
+// with the steady clock's times: every frame written and every answer taken. The
+// benchmark reads the transaction times from it, finer than the line monitor's
+// milliseconds.
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <vector>
 
 #include "platform/SerialPort.h"
 
-namespace neva::e2e {
+namespace neva::bench {
 
 class RecordingPort : public SerialPort {
 public:
@@ -43,18 +43,12 @@ public:
     void set_receive_threshold(int bytes) override { inner_.set_receive_threshold(bytes); }
     void set_send_threshold(int bytes) override { inner_.set_send_threshold(bytes); }
 
-    // The action codes of the frames written so far, in order.
-    std::vector<int> actions() const;
-
     std::vector<Record> written;  // every write, successful or not
     std::vector<Record> taken;    // every non-empty read_all
     std::vector<Clock::time_point> receive_events;  // when each Receive event was passed on
-    int lost_count = 0;           // on_lost calls passed on
-    // Runs after each write has been recorded (the test may pull the plug there).
-    std::function<void(const std::vector<std::uint8_t>&)> after_write;
 
 private:
     SerialPort& inner_;
 };
 
-}  // namespace neva::e2e
+}  // namespace neva::bench
