@@ -264,6 +264,17 @@ TEST_F(WatchPagesTest, DateAndTimePageReadsAndSetsTheRelayClock) {
     app.msgs->verify();
     EXPECT_EQ(neva().Reloj, (std::array<std::int16_t, 6>{0, 3, 0x0C, 0xAA, 0x51, 0x2C}));
     EXPECT_EQ(pending(*app.ctx, 0), (std::vector<int>{91, 91, 93, 92}));
+
+    // Set to Computer Time: the same question, then the computer's time at that moment,
+    // the command that applies it and a read that shows how far off the relay is now.
+    app.clock->set_now({2003, 3, 5, 10, 20, 30});
+    neva().Reloj = {};
+    app.msgs->expect_message(question, "NEVA Date and Time", MsgButtons::YesNo, MsgIcon::Information, MsgAnswer::Yes);
+    page->SetNow->click();
+    app.msgs->verify();
+    EXPECT_EQ(neva().Reloj, (std::array<std::int16_t, 6>{0, 3, 0x0C, 0xAA, 0x51, 0x2C}));
+    EXPECT_EQ(pending(*app.ctx, 0), (std::vector<int>{91, 91, 93, 92, 93, 92, 91}));
+    EXPECT_EQ(page->lblDiferencia->text(), "Setting the relay clock...");
     page->Okey->click();
     expect_closes_at_next_tick(page);
 }
