@@ -28,10 +28,14 @@ bool wait(int ms, InterruptWatch& interrupt) {
         timer.setTimerType(Qt::PreciseTimer);
         timer.setSingleShot(true);
         QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-        interrupt.on_interrupt = [&loop] { loop.quit(); };
+        auto previous = interrupt.on_interrupt;
+        interrupt.on_interrupt = [&loop, previous] {
+            if (previous) previous();
+            loop.quit();
+        };
         timer.start(ms);
         loop.exec();
-        interrupt.on_interrupt = nullptr;
+        interrupt.on_interrupt = previous;
     }
     return !interrupt.requested();
 }
@@ -58,6 +62,8 @@ int run_metering_watch(const CliOptions& options, std::ostream& out, std::ostrea
     const int interval_ms = options.interval_ms > 0 ? options.interval_ms : kMeteringIntervalMs;
 
     RelaySession session(options, err);
+    // Ctrl+C also ends a connection still being made or a reading in hand, at once.
+    interrupt.on_interrupt = [&session] { session.interrupt(); };
     if (!session.connect()) return interrupt.requested() ? kExitOk : kExitFailure;
     TrendClock stamps(session.clock());
     if (options.csv) out << CsvLogger::kHeader << '\n';
@@ -77,7 +83,7 @@ int run_metering_watch(const CliOptions& options, std::ostream& out, std::ostrea
         }
         // A reading that fails has been explained by the session.
         if (!session.run_action(MeteringRecorder::kMeteringAction)) {
-            status = kExitFailure;
+            if (!interrupt.requested()) status = kExitFailure;
             break;
         }
         CurrentSample s;

@@ -148,8 +148,13 @@ bool RelaySession::finished() const {
     return lost_ || (state_.Error_Comunicacion && !state_.Esperando_Respuesta && !state_.En_Linea) || idle();
 }
 
+void RelaySession::interrupt() {
+    interrupted_ = true;
+    if (loop_) loop_->quit();
+}
+
 bool RelaySession::wait_until_idle(const std::string& what) {
-    if (!finished()) {
+    if (!finished() && !interrupted_) {
         QEventLoop loop;
         QTimer guard;
         guard.setSingleShot(true);
@@ -160,7 +165,7 @@ bool RelaySession::wait_until_idle(const std::string& what) {
         loop_ = nullptr;
     }
     if (idle()) return true;
-    report_failure(what);
+    if (!interrupted_) report_failure(what);
     return false;
 }
 

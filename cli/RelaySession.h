@@ -53,6 +53,9 @@ public:
     // Gives the work from now on the whole --timeout again (a watch that runs for
     // hours times out each reading, not the run).
     void renew_deadline() { deadline_.setRemainingTime(std::chrono::seconds(options_.timeout_s)); }
+    // Ends the wait in hand at once, and every later one, without a failure message:
+    // the user stopped the command.
+    void interrupt();
 
     SharedState& state() { return state_; }
     RegisterImages& images() { return images_; }
@@ -92,6 +95,7 @@ private:
 
     QDeadlineTimer deadline_;
     QEventLoop* loop_ = nullptr;
+    bool interrupted_ = false;  // the user ended the command (Ctrl+C)
     bool lost_ = false;        // the link gave up (communication error or port gone)
     bool was_online_ = false;  // some answer had been good
     int last_action_ = 0;

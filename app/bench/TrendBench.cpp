@@ -220,23 +220,23 @@ int live(double window_s, const QString& sim_program) {
     neva::QtClock clock;
     BenchMessages messages;
     neva::QtSerialPort qt_port;
-    neva::e2e::RecordingPort line(qt_port);
+    neva::bench::RecordingPort line(qt_port);
     neva::LinkController link(state, images, line, timers, messages, clock);
     link.Timer2().on_tick = [&link] { link.status_tick(); };
     if (!link.Conectar(1, 9600, 1)) return 1;
     const auto status_count = [&] {
         return std::count_if(line.written.begin(), line.written.end(),
-                             [](const auto& r) { return neva::e2e::RecordingPort::action_of(r.bytes) == 2; });
+                             [](const auto& r) { return neva::bench::RecordingPort::action_of(r.bytes) == 2; });
     };
     neva::testsupport::run_until([&] { return status_count() > 3 || state.Error_Comunicacion; }, 30000);
     const auto measure = [&](const char* what) {
         const std::size_t from = line.written.size();
         const auto s0 = status_count();
         std::int64_t m0 = 0;
-        for (std::size_t i = 0; i < from; ++i) m0 += neva::e2e::RecordingPort::action_of(line.written[i].bytes) == 4;
+        for (std::size_t i = 0; i < from; ++i) m0 += neva::bench::RecordingPort::action_of(line.written[i].bytes) == 4;
         neva::testsupport::run_for(static_cast<int>(window_s * 1000));
         std::int64_t m1 = 0;
-        for (const auto& r : line.written) m1 += neva::e2e::RecordingPort::action_of(r.bytes) == 4;
+        for (const auto& r : line.written) m1 += neva::bench::RecordingPort::action_of(r.bytes) == 4;
         std::printf("    %-28s status reads %6.2f/s   metering reads %5.2f/s\n", what,
                     double(status_count() - s0) / window_s, double(m1 - m0) / window_s);
     };

@@ -212,6 +212,20 @@ TEST_F(CliE2eTest, MeteringWatchRowsUntilCountOrCtrlC) {
     EXPECT_TRUE(QString::fromUtf8(out).split('\n').first().endsWith("\t312.5 A\t298.1 A\t305.8 A\t2.50 A"));
 }
 
+// Ctrl+C while the connection is still being made to a relay that does not answer
+// ends the watch then, quietly, not when the connection gives up ten seconds later.
+TEST_F(CliE2eTest, MeteringWatchCtrlCWhileConnecting) {
+    start({"--silent"});
+    QProcess text;
+    text.start(program, QStringList{"metering", "--watch"} + line());
+    ASSERT_TRUE(text.waitForStarted());
+    testsupport::run_for(1500);
+    ::kill(static_cast<pid_t>(text.processId()), SIGINT);
+    ASSERT_TRUE(text.waitForFinished(5000));
+    EXPECT_EQ(text.exitCode(), 0);
+    EXPECT_EQ(text.readAllStandardError().toStdString(), "");
+}
+
 // scan: a relay hidden at an unusual address is found and nothing else is reported;
 // a range without it finds nothing. clock: set from the computer, it reads back
 // within a second of it.
