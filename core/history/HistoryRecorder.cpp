@@ -34,6 +34,7 @@ void HistoryRecorder::exchange_ended(int accion, bool ok) {
         // A new connection (or another relay on the line): nothing read before counts.
         known_ = {};
         read_back_ = {};
+        stored_on_line_ = false;
         return;
     }
     if (accion != kLeerBloque1 && accion != kLeerBloque2) return;
@@ -44,6 +45,10 @@ void HistoryRecorder::exchange_ended(int accion, bool ok) {
         return;
     }
     if (!known_[0] || !known_[1] || block_read_pending()) return;
+    // A page opened again reads what is already recorded: only a read that finds the
+    // relay's setpoints changed since this connection's last snapshot is a new as-found.
+    if (stored_on_line_ && std::equal(last_.setpoints.begin(), last_.setpoints.end(), images_.Imagen_Setpoints.begin()))
+        return;
     store(SnapshotKind::AsFound);
 }
 
@@ -95,7 +100,7 @@ void HistoryRecorder::store(SnapshotKind kind) {
     }
     error_.clear();
     last_ = s;
-    stored_ = true;
+    stored_ = stored_on_line_ = true;
     if (on_stored) on_stored(s);
 }
 

@@ -73,6 +73,7 @@ private:
     std::array<bool, 2> read_back_{};   // the next read of the block is a write's read-back
     Snapshot last_;
     bool stored_ = false;
+    bool stored_on_line_ = false;       // a snapshot was stored since the identification
     std::string error_;
 };
 
