@@ -158,8 +158,9 @@ void NEVA200::Abrir_Puerto() {
     if (ok) return;
     std::string text = "Invalid Number Port: COM " + std::to_string(Puerto_PC);
     // Under the message: which device was tried and why the system refused it.
-    if (Comunicacion && !Comunicacion->device_text().empty()) {
-        text += "\nDevice " + Comunicacion->device_text();
+    const std::string device = Comunicacion ? Comunicacion->device_text() : std::string();
+    if (!device.empty()) {
+        text += "\nDevice " + device;
         const std::string why = Comunicacion->open_failure();
         text += why.empty() ? " could not be opened" : ": " + why;
     } else if (Comunicacion && !Comunicacion->diagnosis().empty()) {
