@@ -403,9 +403,8 @@ void NEVA200::track_setpoint_exchange(int accion, const LinkFault& fault) {
             // The relay says it took the block: until the read-back tells otherwise the
             // stored image holds what was sent (never edits made since).
             const SetpointImage& sent = writes_.block(block).sent;
-            const BlockBounds b = block_bounds(block);
-            const int end = block == 1 ? b.last - 1 : b.last + 1;
-            std::copy(sent.begin() + b.first, sent.begin() + end, images_.Imagen_Setpoints.begin() + b.first);
+            const auto [first, end] = sent_range(block);
+            std::copy(sent.begin() + first, sent.begin() + end, images_.Imagen_Setpoints.begin() + first);
             encolar(block == 1 ? 61 : 62);
             return;
         }
