@@ -46,6 +46,14 @@ void report_failure(MessageService& messages, const std::string& error) {
 
 }  // namespace
 
+std::optional<SetpointSource> choose_setpoint_file(MessageService& messages) {
+    const auto path = messages.open_file_name(Manejo_de_Archivos::open_dialog_setup());
+    if (!path) return std::nullopt;
+    const auto rec = load_setpoint_file(*path, messages);
+    if (!rec) return std::nullopt;
+    return file_source(*path, *rec);
+}
+
 QComboBox* make_format_box(QWidget* parent) {
     auto* box = new QComboBox(parent);
     box->addItem(QStringLiteral("PDF"), int(records::ReportFormat::Pdf));
@@ -127,10 +135,7 @@ void ExportReport::export_report() {
     MessageService& messages = ctx_.messages();
     if (Working->isChecked()) return finish(working_source(ctx_.state(), ctx_.images()));
     if (File->isChecked()) {
-        const auto path = messages.open_file_name(Manejo_de_Archivos::open_dialog_setup());
-        if (!path) return;
-        const auto rec = load_setpoint_file(*path, messages);
-        if (rec) finish(file_source(*path, *rec));
+        if (const auto file = choose_setpoint_file(messages)) finish(*file);
         return;
     }
     if (!ctx_.state().En_Linea) {
@@ -139,14 +144,14 @@ void ExportReport::export_report() {
     }
     setEnabled(false);
     Status->setText(QStringLiteral("Reading the relay..."));
-    read_->start([this](bool ok) {
+    read_->start([this](const std::optional<SetpointSource>& relay) {
         setEnabled(true);
         Status->clear();
-        if (!ok) {
+        if (!relay) {
             ctx_.messages().message_box(kReadFailed, MsgButtons::Ok, MsgIcon::Critical, "NEVA");
             return;
         }
-        finish(relay_source(ctx_.state(), ctx_.images(), ctx_.port_name(), ctx_.clock().now()));
+        finish(*relay);
     });
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // File > Export Report...: a settings report of the working setpoints, of the relay
 // read now, or of a setpoint file, as PDF, HTML or CSV. Also the pieces the compare
-// and history windows export with: the format list and the save step.
+// and history windows share with it: the file choice, the format list and the save step.
 
 #include <QDialog>
 #include <functional>
@@ -22,6 +22,9 @@ class AppContext;
 class MessageService;
 class RelayRead;
 
+// A setpoint file chosen in the open dialog and loaded; nothing when cancelled or
+// unreadable (the user has been told).
+std::optional<SetpointSource> choose_setpoint_file(MessageService& messages);
 // A list of the three formats, PDF first.
 QComboBox* make_format_box(QWidget* parent);
 records::ReportFormat chosen_format(const QComboBox* box);
