@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
@@ -69,15 +68,10 @@ CompareWindow::CompareWindow(AppContext& ctx, QWidget* parent) : QWidget(parent,
     root->addLayout(bar);
     connect(OnlyDifferences, &QCheckBox::toggled, this, [this] { filter(); });
 
-    List = new QTreeWidget(this);
-    List->setObjectName("List");
-    List->setRootIsDecorated(false);
-    List->setUniformRowHeights(true);
-    List->setSelectionBehavior(QAbstractItemView::SelectRows);
-    List->setHeaderLabels({QStringLiteral("Page"), QStringLiteral("Setpoint"), QStringLiteral("A"),
-                           QStringLiteral("B"), QStringLiteral("Register")});
-    List->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    List->setMinimumSize(760, 380);
+    List = make_record_list(this,
+                            {QStringLiteral("Page"), QStringLiteral("Setpoint"), QStringLiteral("A"),
+                             QStringLiteral("B"), QStringLiteral("Register")},
+                            QSize(760, 380));
     root->addWidget(List, 1);
 
     auto* buttons = new QHBoxLayout();

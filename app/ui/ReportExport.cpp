@@ -3,10 +3,12 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <cctype>
 
@@ -52,6 +54,18 @@ std::optional<SetpointSource> choose_setpoint_file(MessageService& messages) {
     const auto rec = load_setpoint_file(*path, messages);
     if (!rec) return std::nullopt;
     return file_source(*path, *rec);
+}
+
+QTreeWidget* make_record_list(QWidget* parent, const QStringList& heads, const QSize& minimum) {
+    auto* list = new QTreeWidget(parent);
+    list->setObjectName("List");
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setHeaderLabels(heads);
+    list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    list->setMinimumSize(minimum);
+    return list;
 }
 
 QComboBox* make_format_box(QWidget* parent) {
