@@ -519,9 +519,12 @@ void Comunicacion::Modem_Click() {
                                                  : -1;
     // The run takes the port and lets the user interface run while it waits: nothing
     // that connects, disconnects or closes the dialog may start meanwhile.
+    auto habilitar_controles = [this](bool on) {
+        for (QWidget* w : {static_cast<QWidget*>(Frame4), static_cast<QWidget*>(Frame2), static_cast<QWidget*>(Botones)})
+            w->setEnabled(on);
+    };
     programando_ = true;
-    for (QWidget* w : {static_cast<QWidget*>(Frame4), static_cast<QWidget*>(Frame2), static_cast<QWidget*>(Botones)})
-        w->setEnabled(false);
+    habilitar_controles(false);
     // The modem is programmed on a port of this computer's numbering, whatever the
     // link last used; the link's choice is put back afterwards.
     const PortTarget destino_del_enlace = ctx.port_switch().target();
@@ -529,8 +532,7 @@ void Comunicacion::Modem_Click() {
     modem_->Modem_Click(option, Combo3->currentIndex(), Combo4->currentIndex(),
                         Combo4->currentText().toStdString());
     ctx.port_switch().set_target(destino_del_enlace);
-    for (QWidget* w : {static_cast<QWidget*>(Frame4), static_cast<QWidget*>(Frame2), static_cast<QWidget*>(Botones)})
-        w->setEnabled(true);
+    habilitar_controles(true);
     programando_ = false;
 }
 

@@ -4,7 +4,6 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
@@ -12,7 +11,6 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "files/Manejo_de_Archivos.h"
 #include "ui/AppContext.h"
 #include "ui/RelayRead.h"
 #include "ui/ReportExport.h"
@@ -70,15 +68,10 @@ CompareWindow::CompareWindow(AppContext& ctx, QWidget* parent) : QWidget(parent,
     root->addLayout(bar);
     connect(OnlyDifferences, &QCheckBox::toggled, this, [this] { filter(); });
 
-    List = new QTreeWidget(this);
-    List->setObjectName("List");
-    List->setRootIsDecorated(false);
-    List->setUniformRowHeights(true);
-    List->setSelectionBehavior(QAbstractItemView::SelectRows);
-    List->setHeaderLabels({QStringLiteral("Page"), QStringLiteral("Setpoint"), QStringLiteral("A"),
-                           QStringLiteral("B"), QStringLiteral("Register")});
-    List->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    List->setMinimumSize(760, 380);
+    List = make_record_list(this,
+                            {QStringLiteral("Page"), QStringLiteral("Setpoint"), QStringLiteral("A"),
+                             QStringLiteral("B"), QStringLiteral("Register")},
+                            QSize(760, 380));
     root->addWidget(List, 1);
 
     auto* buttons = new QHBoxLayout();
@@ -143,12 +136,10 @@ bool CompareWindow::choose(int side, Choice choice) {
             }
             break;
         case Choice::File:
-            if (const auto path = messages.open_file_name(Manejo_de_Archivos::open_dialog_setup())) {
-                if (const auto rec = load_setpoint_file(*path, messages)) {
-                    chosen_[side] = choice;
-                    take(side, file_source(*path, *rec));
-                    taken = true;
-                }
+            if (const auto file = choose_setpoint_file(messages)) {
+                chosen_[side] = choice;
+                take(side, *file);
+                taken = true;
             }
             break;
         case Choice::Relay:
@@ -158,16 +149,16 @@ bool CompareWindow::choose(int side, Choice choice) {
                     MsgButtons::Ok, MsgIcon::Information, "NEVA");
                 break;
             }
-            if (!read_->start([this, side](bool ok) {
+            if (!read_->start([this, side](const std::optional<SetpointSource>& relay) {
                     setEnabled(true);
-                    if (!ok) {
+                    if (!relay) {
                         ctx_.messages().message_box("The relay's setpoints could not be read.", MsgButtons::Ok,
                                                     MsgIcon::Critical, "NEVA");
                         show_choice(side);
                         return;
                     }
                     chosen_[side] = Choice::Relay;
-                    take(side, relay_source(ctx_.state(), ctx_.images(), ctx_.port_name(), ctx_.clock().now()));
+                    take(side, *relay);
                 }))
                 break;
             setEnabled(false);

@@ -166,11 +166,8 @@ void DateTimeConfig::SetNow_Click() {
                          : QStringLiteral("the relay clock had not been read");
     // The time is taken after the question, so the relay gets the time of the write.
     const DateTime ahora = ctx_.clock().now();
-    ctx_.NEVA().Date_Time(ahora.day, ahora.month, ahora.year, ahora.hour, ahora.minute, ahora.second);
-    auto& link = ctx_.link();
-    link.Encolar_Proceso(0, 93);
-    link.Encolar_Proceso(0, 92);
-    link.Encolar_Proceso(0, 91);
+    escribir_reloj(ahora.day, ahora.month, ahora.year, ahora.hour, ahora.minute, ahora.second);
+    ctx_.link().Encolar_Proceso(0, 91);
     ajuste_ = Ajuste::Writing;
     lblDiferencia->setText(QStringLiteral("Setting the relay clock..."));
 }
@@ -213,7 +210,11 @@ void DateTimeConfig::Store_Click() {
     if (!confirm_store()) return;
     const QDate d = DateSys->date();
     const QTime t = TimeSys->time();
-    ctx_.NEVA().Date_Time(d.day(), d.month(), d.year(), t.hour(), t.minute(), t.second());
+    escribir_reloj(d.day(), d.month(), d.year(), t.hour(), t.minute(), t.second());
+}
+
+void DateTimeConfig::escribir_reloj(int dia, int mes, int anio, int hora, int minuto, int segundo) {
+    ctx_.NEVA().Date_Time(dia, mes, anio, hora, minuto, segundo);
     // The new time goes into the relay's clock registers first; the command after it
     // makes the relay take it.
     auto& link = ctx_.link();

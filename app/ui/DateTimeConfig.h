@@ -58,6 +58,8 @@ protected:
 private:
     // Both ways of setting the clock: only while communicating, and only on Yes.
     bool confirm_store();
+    // The clock write both share: the time, then the command that makes the relay take it.
+    void escribir_reloj(int dia, int mes, int anio, int hora, int minuto, int segundo);
     // Every answered clock read updates the difference; a setting in progress waits
     // for the command that applies it, then for the read after it.
     void exchange_ended(int accion, bool valid);

@@ -3,7 +3,6 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeySequence>
 #include <QLabel>
 #include <QPushButton>
@@ -56,17 +55,12 @@ HistoryWindow::HistoryWindow(Principal& principal,
     root->addLayout(top);
     connect(Relays, &QComboBox::currentIndexChanged, this, [this] { fill(); });
 
-    List = new QTreeWidget(this);
-    List->setObjectName("List");
-    List->setRootIsDecorated(false);
-    List->setUniformRowHeights(true);
+    List = make_record_list(this,
+                            {QStringLiteral("No."), QStringLiteral("Time"), QStringLiteral("Kind"),
+                             QStringLiteral("Relay"), QStringLiteral("Port"), QStringLiteral("Address"),
+                             QStringLiteral("Firmware"), QStringLiteral("User")},
+                            QSize(720, 320));
     List->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    List->setSelectionBehavior(QAbstractItemView::SelectRows);
-    List->setHeaderLabels({QStringLiteral("No."), QStringLiteral("Time"), QStringLiteral("Kind"),
-                           QStringLiteral("Relay"), QStringLiteral("Port"), QStringLiteral("Address"),
-                           QStringLiteral("Firmware"), QStringLiteral("User")});
-    List->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    List->setMinimumSize(720, 320);
     root->addWidget(List, 1);
     connect(List, &QTreeWidget::itemSelectionChanged, this, [this] { selection_changed(); });
     connect(List, &QTreeWidget::itemDoubleClicked, this, [this] { compare_selected(); });

@@ -14,7 +14,7 @@ RelayRead::~RelayRead() {
     if (observer_) ctx_.link().remove_answer_listener(*observer_);
 }
 
-bool RelayRead::start(std::function<void(bool)> done) {
+bool RelayRead::start(Done done) {
     if (running() || !ctx_.state().En_Linea) return false;
     done_ = std::move(done);
     block1_ = block2_ = false;
@@ -41,7 +41,10 @@ void RelayRead::finish(bool ok) {
     watch_.stop();
     ctx_.link().remove_answer_listener(*observer_);
     observer_.reset();
-    if (auto done = std::move(done_)) done(ok);
+    if (auto done = std::move(done_)) {
+        if (!ok) return done(std::nullopt);
+        done(relay_source(ctx_.state(), ctx_.images(), ctx_.port_name(), ctx_.clock().now()));
+    }
 }
 
 }  // namespace neva

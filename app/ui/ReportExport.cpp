@@ -3,10 +3,12 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShowEvent>
+#include <QTreeWidget>
 #include <QVBoxLayout>
 #include <cctype>
 
@@ -45,6 +47,26 @@ void report_failure(MessageService& messages, const std::string& error) {
 }
 
 }  // namespace
+
+std::optional<SetpointSource> choose_setpoint_file(MessageService& messages) {
+    const auto path = messages.open_file_name(Manejo_de_Archivos::open_dialog_setup());
+    if (!path) return std::nullopt;
+    const auto rec = load_setpoint_file(*path, messages);
+    if (!rec) return std::nullopt;
+    return file_source(*path, *rec);
+}
+
+QTreeWidget* make_record_list(QWidget* parent, const QStringList& heads, const QSize& minimum) {
+    auto* list = new QTreeWidget(parent);
+    list->setObjectName("List");
+    list->setRootIsDecorated(false);
+    list->setUniformRowHeights(true);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setHeaderLabels(heads);
+    list->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    list->setMinimumSize(minimum);
+    return list;
+}
 
 QComboBox* make_format_box(QWidget* parent) {
     auto* box = new QComboBox(parent);
@@ -127,10 +149,7 @@ void ExportReport::export_report() {
     MessageService& messages = ctx_.messages();
     if (Working->isChecked()) return finish(working_source(ctx_.state(), ctx_.images()));
     if (File->isChecked()) {
-        const auto path = messages.open_file_name(Manejo_de_Archivos::open_dialog_setup());
-        if (!path) return;
-        const auto rec = load_setpoint_file(*path, messages);
-        if (rec) finish(file_source(*path, *rec));
+        if (const auto file = choose_setpoint_file(messages)) finish(*file);
         return;
     }
     if (!ctx_.state().En_Linea) {
@@ -139,14 +158,14 @@ void ExportReport::export_report() {
     }
     setEnabled(false);
     Status->setText(QStringLiteral("Reading the relay..."));
-    read_->start([this](bool ok) {
+    read_->start([this](const std::optional<SetpointSource>& relay) {
         setEnabled(true);
         Status->clear();
-        if (!ok) {
+        if (!relay) {
             ctx_.messages().message_box(kReadFailed, MsgButtons::Ok, MsgIcon::Critical, "NEVA");
             return;
         }
-        finish(relay_source(ctx_.state(), ctx_.images(), ctx_.port_name(), ctx_.clock().now()));
+        finish(*relay);
     });
 }
 

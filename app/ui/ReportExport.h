@@ -1,7 +1,8 @@
 #pragma once
 // File > Export Report...: a settings report of the working setpoints, of the relay
 // read now, or of a setpoint file, as PDF, HTML or CSV. Also the pieces the compare
-// and history windows export with: the format list and the save step.
+// and history windows share with it: the file choice, the format list and the save
+// step, and their list of rows.
 
 #include <QDialog>
 #include <functional>
@@ -15,6 +16,7 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QRadioButton;
+class QTreeWidget;
 
 namespace neva {
 
@@ -22,6 +24,11 @@ class AppContext;
 class MessageService;
 class RelayRead;
 
+// A setpoint file chosen in the open dialog and loaded; nothing when cancelled or
+// unreadable (the user has been told).
+std::optional<SetpointSource> choose_setpoint_file(MessageService& messages);
+// A flat list of whole rows under the given column heads, each column as wide as its texts.
+QTreeWidget* make_record_list(QWidget* parent, const QStringList& heads, const QSize& minimum);
 // A list of the three formats, PDF first.
 QComboBox* make_format_box(QWidget* parent);
 records::ReportFormat chosen_format(const QComboBox* box);
