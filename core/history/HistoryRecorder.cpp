@@ -47,8 +47,10 @@ void HistoryRecorder::exchange_ended(int accion, bool ok) {
     if (!known_[0] || !known_[1] || block_read_pending()) return;
     // A page opened again reads what is already recorded: only a read that finds the
     // relay's setpoints changed since this connection's last snapshot is a new as-found.
-    if (stored_on_line_ && std::equal(last_.setpoints.begin(), last_.setpoints.end(), images_.Imagen_Setpoints.begin()))
-        return;
+    // Only the two blocks count, as only they are stored: bytes past them may hold
+    // what a loaded file had there.
+    const auto& img = images_.Imagen_Setpoints;
+    if (stored_on_line_ && std::equal(img.begin(), img.begin() + kBlock2.last + 1, last_.setpoints.begin())) return;
     store(SnapshotKind::AsFound);
 }
 

@@ -375,8 +375,10 @@ bool Lectura_Escritura::Guardar_Cadena_Modem(int record) {
     const fs::path path = at_file_path();
     std::error_code ec;
     // The configuration folder does not exist before the first string is kept.
-    if (!at_folder_.empty() && !fs::is_directory(at_folder_, ec) && !fs::create_directories(at_folder_, ec))
+    if (!at_folder_.empty() && !fs::is_directory(at_folder_, ec) && !fs::create_directories(at_folder_, ec)) {
+        save_error_ = "its folder " + at_folder_ + " cannot be created";
         return false;
+    }
 
     // The other records of the file are kept as they are; a file they cannot be
     // read from is not replaced.

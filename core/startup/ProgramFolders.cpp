@@ -19,6 +19,25 @@ constexpr const char* kDefaultFile = "Default.NEVA2";
 
 std::string native(const fs::path& p) { return p.lexically_normal().make_preferred().string(); }
 
+// The program's folder under the Windows folder `windows_var` names, else under
+// $`xdg_var`, else under $HOME/`home_sub`. Only absolute paths count, as the XDG
+// rules require; empty when the environment names no such place.
+std::string user_folder(const Environment& env, const char* windows_var, const char* xdg_var, const char* home_sub) {
+    auto absolute = [](const std::optional<std::string>& v) {
+        return v && !v->empty() && fs::path(*v).is_absolute();
+    };
+#ifdef _WIN32
+    (void)xdg_var;
+    (void)home_sub;
+    if (auto folder = env(windows_var); absolute(folder)) return native(fs::path(*folder) / "NEVA Setup");
+#else
+    (void)windows_var;
+    if (auto xdg = env(xdg_var); absolute(xdg)) return native(fs::path(*xdg) / "neva-setup");
+    if (auto home = env("HOME"); absolute(home)) return native(fs::path(*home) / home_sub / "neva-setup");
+#endif
+    return {};
+}
+
 }  // namespace
 
 std::string ProgramFolders::installed_data_relative() { return NEVA_DATA_FROM_BIN; }
@@ -55,31 +74,11 @@ std::string ProgramFolders::guide_file(std::string_view program_dir, std::string
 }
 
 std::string ProgramFolders::config_folder(const Environment& env) {
-    auto absolute = [](const std::optional<std::string>& v) {
-        return v && !v->empty() && fs::path(*v).is_absolute();
-    };
-#ifdef _WIN32
-    if (auto appdata = env("APPDATA"); absolute(appdata)) return native(fs::path(*appdata) / "NEVA Setup");
-    return {};
-#else
-    if (auto xdg = env("XDG_CONFIG_HOME"); absolute(xdg)) return native(fs::path(*xdg) / "neva-setup");
-    if (auto home = env("HOME"); absolute(home)) return native(fs::path(*home) / ".config" / "neva-setup");
-    return {};
-#endif
+    return user_folder(env, "APPDATA", "XDG_CONFIG_HOME", ".config");
 }
 
 std::string ProgramFolders::user_data_folder(const Environment& env) {
-    auto absolute = [](const std::optional<std::string>& v) {
-        return v && !v->empty() && fs::path(*v).is_absolute();
-    };
-#ifdef _WIN32
-    if (auto local = env("LOCALAPPDATA"); absolute(local)) return native(fs::path(*local) / "NEVA Setup");
-    return {};
-#else
-    if (auto xdg = env("XDG_DATA_HOME"); absolute(xdg)) return native(fs::path(*xdg) / "neva-setup");
-    if (auto home = env("HOME"); absolute(home)) return native(fs::path(*home) / ".local" / "share" / "neva-setup");
-    return {};
-#endif
+    return user_folder(env, "LOCALAPPDATA", "XDG_DATA_HOME", ".local/share");
 }
 
 }  // namespace neva

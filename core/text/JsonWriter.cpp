@@ -109,19 +109,16 @@ void JsonWriter::begin_array() {
     levels_.push_back({true, true});
 }
 
-void JsonWriter::end_object() {
+void JsonWriter::end_level(char bracket) {
     const bool empty = levels_.back().empty;
     levels_.pop_back();
     if (!empty) newline();
-    out_ << '}';
+    out_ << bracket;
 }
 
-void JsonWriter::end_array() {
-    const bool empty = levels_.back().empty;
-    levels_.pop_back();
-    if (!empty) newline();
-    out_ << ']';
-}
+void JsonWriter::end_object() { end_level('}'); }
+
+void JsonWriter::end_array() { end_level(']'); }
 
 void JsonWriter::value(std::string_view text) {
     before_value();

@@ -47,6 +47,8 @@ public:
 private:
     void before_value();
     void newline();
+    // Closes the innermost object or array, on a line of its own unless it is empty.
+    void end_level(char bracket);
 
     struct Level {
         bool array = false;

@@ -78,10 +78,14 @@ bool CsvLogger::open(const std::string& name) {
 }
 
 void CsvLogger::fail(const std::string& what, int err) {
-    error_ = "Writing " + what + " failed: " + std::strerror(err) +
-             ". Logging has stopped; the rows written before are kept.";
+    error_ = "Writing " + what + " failed: " + std::strerror(err) + ".";
     if (file_) std::fclose(file_);
     file_ = nullptr;
+}
+
+bool CsvLogger::stopped() {
+    error_ += " Logging has stopped; the rows written before are kept.";
+    return false;
 }
 
 bool CsvLogger::write(const CurrentSample& s) {
@@ -90,16 +94,13 @@ bool CsvLogger::write(const CurrentSample& s) {
     if (name != file_name_) {
         std::fclose(file_);
         file_ = nullptr;
-        if (!open(name)) {
-            error_ += " Logging has stopped; the rows written before are kept.";
-            return false;
-        }
+        if (!open(name)) return stopped();
     }
     const std::string line = row(s) + "\n";
     errno = 0;
     if (std::fwrite(line.data(), 1, line.size(), file_) != line.size() || std::fflush(file_) != 0) {
         fail(file_name_, errno ? errno : EIO);
-        return false;
+        return stopped();
     }
     ++rows_;
     return true;

@@ -50,7 +50,10 @@ public:
 
 private:
     bool open(const std::string& name);
+    // Closes the file with the reason a write failed.
     void fail(const std::string& what, int err);
+    // Ends a failed write() of a running log: says that logging stopped, once.
+    bool stopped();
 
     std::FILE* file_ = nullptr;
     std::string path_, file_name_, error_;

@@ -436,7 +436,7 @@ TEST_F(PersonalString, RecordsAreHundredBlankPaddedBytesAndShortFilesAreRefused)
     ASSERT_TRUE(modem->Leer_Cadena_Modem(1));
     EXPECT_EQ(state.Cadena_Modem, std::string(60, 'A') + std::string(40, 'B'));
     EXPECT_FALSE(modem->Leer_Cadena_Modem(0));
-    EXPECT_FALSE(std::filesystem::exists(tmp.path("AT.tmp")));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder()), {}), 1);  // no temporary file left
 
     // A short file changes nothing.
     write_file(tmp.path("AT"), "ATZ");
@@ -449,6 +449,7 @@ TEST_F(PersonalString, RecordsAreHundredBlankPaddedBytesAndShortFilesAreRefused)
     Lectura_Escritura nowhere(state, port, clock, messages, [] {}, tmp.path("blocker/deeper"));
     state.Cadena_Modem = "ATZ";
     EXPECT_FALSE(nowhere.Guardar_Cadena_Modem(1));
+    EXPECT_EQ(nowhere.save_error(), "its folder " + tmp.path("blocker/deeper") + " cannot be created");
 }
 
 TEST_F(PersonalString, OldStringIsReadUntilOneIsKeptInTheConfigurationFolder) {
@@ -463,8 +464,7 @@ TEST_F(PersonalString, OldStringIsReadUntilOneIsKeptInTheConfigurationFolder) {
     ASSERT_TRUE(moved.Guardar_Cadena_Modem(1));
     EXPECT_EQ(at_file(), "ATS0=1" + std::string(94, ' '));
     ASSERT_TRUE(moved.Leer_Cadena_Modem(1));
-    EXPECT_EQ(state.Cadena_Modem, "AT&C1" + std::string(95, ' '));
-    EXPECT_TRUE(std::filesystem::is_regular_file(config + "/AT"));
+    EXPECT_EQ(state.Cadena_Modem, "AT&C1" + std::string(95, ' '));  // from the new file: the old one still has ATS0=1
 }
 
 }  // namespace
