@@ -28,6 +28,10 @@
 
 namespace neva::cli {
 
+// "/dev/pts/3", "COM 1 (/dev/ttyUSB0)", "tcp://host:4001": the port as messages,
+// reports and the history name it.
+std::string port_name(const PortChoice& port);
+
 class RelaySession {
 public:
     RelaySession(const CliOptions& options, std::ostream& err);
@@ -65,8 +69,7 @@ public:
     LineMonitor& monitor() { return *monitor_; }
     // "address 1 on /dev/pts/3 at 9600 baud"
     std::string describe_line() const;
-    // "/dev/pts/3", "COM 1 (/dev/ttyUSB0)": the port as reports and the history name it.
-    std::string port_name() const;
+    std::string port_name() const { return cli::port_name(*options_.port); }
     // The settings history of this run: as-found snapshots of the relay's reads,
     // as-left snapshots of verified writes. A failure is a warning on the error stream.
     records::HistoryRecording& history() { return *history_; }
