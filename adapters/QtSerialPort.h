@@ -60,7 +60,9 @@ public:
     QString last_error() const { return last_error_; }
     // Why the port could not be opened, or that the device went away.
     std::string diagnosis() const override;
-    std::string device_text() const override { return device_name(port_number_).toStdString(); }
+    std::string device_text() const override {
+        return (fixed_device_.isEmpty() ? device_name(port_number_) : fixed_device_).toStdString();
+    }
     std::string open_failure() const override { return last_error_.toStdString(); }
 
 private:

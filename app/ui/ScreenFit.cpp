@@ -34,13 +34,20 @@ QList<QWidget*> inner_widgets(QWidget* page) {
     return out;
 }
 
-QScrollArea* new_scroll(QWidget* page, QWidget* content) {
-    auto* scroll = new QScrollArea(page);
+// The scroll area every fitted window gets (one name, so a window is fitted once).
+QScrollArea* new_scroll(QWidget* parent) {
+    auto* scroll = new QScrollArea(parent);
     scroll->setObjectName(QStringLiteral("PageScroll"));
     scroll->setFrameShape(QFrame::NoFrame);
     // Not a stop of its own for Tab: Tab goes from control to control and the area
     // scrolls to the one that has the focus.
     scroll->setFocusPolicy(Qt::NoFocus);
+    return scroll;
+}
+
+// A page's content moves onto `content`, which the page now shows in a scroll area.
+QScrollArea* scroll_page(QWidget* page, QWidget* content) {
+    auto* scroll = new_scroll(page);
     auto* lay = new QVBoxLayout(page);
     lay->setContentsMargins(0, 0, 0, 0);
     lay->addWidget(scroll);
@@ -65,7 +72,7 @@ void wrap_placed(QWidget* page, const QSize& need, const QSize& room) {
         child->setVisible(shown);  // a new parent hides a widget
     }
     content->setFixedSize(need);
-    auto* scroll = new_scroll(page, content);
+    auto* scroll = scroll_page(page, content);
     const QSize fits = need.boundedTo(room);
     page->setMinimumSize(std::min(fits.width(), 320), std::min(fits.height(), 240));
     page->setMaximumSize(need + scroll_bars(scroll));
@@ -86,7 +93,7 @@ void wrap_laid_out(QWidget* page, const QSize& need, const QSize& room) {
             child->setParent(content);
             child->setVisible(shown);
         }
-    auto* scroll = new_scroll(page, content);
+    auto* scroll = scroll_page(page, content);
     scroll->setWidgetResizable(true);
     page->setMinimumSize(std::min(need.width(), std::min(room.width(), 320)),
                          std::min(need.height(), std::min(room.height(), 240)));
@@ -103,10 +110,7 @@ bool fits(const QSize& size, const QSize& room) {
 bool wrap_central(QMainWindow* main) {
     QWidget* central = main->takeCentralWidget();
     if (!central) return false;
-    auto* scroll = new QScrollArea(main);
-    scroll->setObjectName(QStringLiteral("CentralScroll"));
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setFocusPolicy(Qt::NoFocus);
+    auto* scroll = new_scroll(main);
     scroll->setWidgetResizable(true);
     scroll->setWidget(central);
     main->setCentralWidget(scroll);
@@ -123,8 +127,7 @@ const QRect available_near(const QWidget* w) {
 bool fit_to_screen(QWidget* page, const QRect& available) {
     if (!page) return false;
     const QSize room = room_on(available);
-    bool scrolls = page->findChild<QScrollArea*>(QStringLiteral("PageScroll"), Qt::FindDirectChildrenOnly) ||
-                   page->findChild<QScrollArea*>(QStringLiteral("CentralScroll"), Qt::FindDirectChildrenOnly);
+    bool scrolls = page->findChild<QScrollArea*>(QStringLiteral("PageScroll"), Qt::FindDirectChildrenOnly);
     if (!scrolls) {
         if (auto* main = qobject_cast<QMainWindow*>(page)) {
             scrolls = !fits(main->minimumSizeHint().expandedTo(main->minimumSize()), room) && wrap_central(main);
@@ -146,11 +149,6 @@ bool fit_to_screen(QWidget* page, const QRect& available) {
     // together can be more than the screen.
     if (!fits(page->size(), room)) page->resize(page->size().boundedTo(room));
     return scrolls;
-}
-
-bool fit_to_screen(QWidget* page, const QWidget* near) {
-    const QRect available = available_near(near);
-    return !available.isEmpty() && fit_to_screen(page, available);
 }
 
 int width_for_title(const QWidget* w, const QString& title) {

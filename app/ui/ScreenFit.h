@@ -15,8 +15,6 @@ namespace neva {
 
 // `available` is the screen's available geometry. True when the page scrolls.
 bool fit_to_screen(QWidget* page, const QRect& available);
-// The same for the screen the window `near` is on.
-bool fit_to_screen(QWidget* page, const QWidget* near);
 
 // How wide a window must be for a title bar to show `title` whole, with the window's
 // icon and buttons beside it, in the font of `w`.
@@ -25,7 +23,7 @@ int width_for_title(const QWidget* w, const QString& title);
 void fit_title(QWidget* w, const QRect& available);
 
 // Installed once on the application: every window the program opens (pages, dialogs,
-// tool windows) goes through fit_to_screen and fit_title the first time it is shown.
+// tool windows) goes through fit_to_screen and fit_title each time it is shown.
 class ScreenFitter : public QObject {
 public:
     static void install();

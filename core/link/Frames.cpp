@@ -26,6 +26,13 @@ void append_crc(std::vector<std::uint8_t>& frame) {
     frame.push_back(static_cast<std::uint8_t>(crc & 0xFF));
 }
 
+bool crc_matches(const std::vector<std::uint8_t>& frame) {
+    const std::size_t n = frame.size();
+    if (n < 3) return false;
+    const std::int32_t crc = CRC16(frame, n - 2);
+    return frame[n - 2] == crc / 256 && frame[n - 1] == (crc & 0xFF);
+}
+
 std::vector<std::uint8_t> frame_read_input(std::uint8_t address, std::uint8_t reg_hi, std::uint8_t reg_lo,
                                            std::uint8_t count_hi, std::uint8_t count_lo) {
     return frame_read(address, kFnReadInput, reg_hi, reg_lo, count_hi, count_lo);

@@ -21,6 +21,8 @@ inline constexpr std::uint8_t kFnWriteRegisters = 0x10;
 
 // Appends the two CRC bytes of everything already in the frame.
 void append_crc(std::vector<std::uint8_t>& frame);
+// Whether the frame ends in the CRC of the bytes before it; false below 3 bytes.
+bool crc_matches(const std::vector<std::uint8_t>& frame);
 
 // Function 04 / 03: address, function, register hi/lo, count hi/lo, CRC (8 bytes).
 std::vector<std::uint8_t> frame_read_input(std::uint8_t address, std::uint8_t reg_hi, std::uint8_t reg_lo,

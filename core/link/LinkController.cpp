@@ -328,9 +328,7 @@ void LinkController::link_failed(const LinkFault& cause) {
     // Offline before the box: while the user reads it nothing may show the relay as live.
     Desconectar();
     if (on_offline) on_offline();
-    // Under the message: what failed and what to check (what the port itself knows,
-    // such as a refused or dropped connection or a slow network, says more than the
-    // link's count of time-outs), then the line it happened on.
+    // Under the message: what failed and what to check, then the line it happened on.
     std::string text = " Communication Error...\n" + (port_cause.empty() ? describe(failure_) : port_cause) + "\n" +
                        line_text();
     messages_.message_box(text, MsgButtons::Ok, MsgIcon::Critical, "Communication Error");
@@ -345,8 +343,7 @@ std::string LinkController::line_text() const {
     if (device.rfind("tcp://", 0) == 0 || device.rfind("mbtcp://", 0) == 0)
         return device + ", relay address " + std::to_string(neva_->Direccion);
     std::string s = "COM " + std::to_string(neva_->Puerto_PC);
-    if (neva_->Comunicacion && !neva_->Comunicacion->device_text().empty())
-        s += " (" + neva_->Comunicacion->device_text() + ")";
+    if (!device.empty()) s += " (" + device + ")";
     return s + ", " + neva_->Cadena_Com + " baud, relay address " + std::to_string(neva_->Direccion);
 }
 

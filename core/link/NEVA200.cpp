@@ -158,8 +158,9 @@ void NEVA200::Abrir_Puerto() {
     if (ok) return;
     std::string text = "Invalid Number Port: COM " + std::to_string(Puerto_PC);
     // Under the message: which device was tried and why the system refused it.
-    if (Comunicacion && !Comunicacion->device_text().empty()) {
-        text += "\nDevice " + Comunicacion->device_text();
+    const std::string device = Comunicacion ? Comunicacion->device_text() : std::string();
+    if (!device.empty()) {
+        text += "\nDevice " + device;
         const std::string why = Comunicacion->open_failure();
         text += why.empty() ? " could not be opened" : ": " + why;
     } else if (Comunicacion && !Comunicacion->diagnosis().empty()) {
@@ -402,9 +403,8 @@ void NEVA200::track_setpoint_exchange(int accion, const LinkFault& fault) {
             // The relay says it took the block: until the read-back tells otherwise the
             // stored image holds what was sent (never edits made since).
             const SetpointImage& sent = writes_.block(block).sent;
-            const BlockBounds b = block_bounds(block);
-            const int end = block == 1 ? b.last - 1 : b.last + 1;
-            std::copy(sent.begin() + b.first, sent.begin() + end, images_.Imagen_Setpoints.begin() + b.first);
+            const auto [first, end] = sent_range(block);
+            std::copy(sent.begin() + first, sent.begin() + end, images_.Imagen_Setpoints.begin() + first);
             encolar(block == 1 ? 61 : 62);
             return;
         }

@@ -4,15 +4,10 @@
 
 namespace neva {
 
-namespace {
-
-// Image positions a write of the block carries: block 1 stops before 0x011B.
 std::pair<std::size_t, std::size_t> sent_range(int block) {
     return block == 2 ? std::pair<std::size_t, std::size_t>{kBlock2.first, kBlock2.last + 1}
                       : std::pair<std::size_t, std::size_t>{kBlock1.first, kBlock1.last - 1};
 }
-
-}  // namespace
 
 bool sent_bytes_equal(int block, const SetpointImage& a, const SetpointImage& b) {
     const auto [first, end] = sent_range(block);

@@ -12,6 +12,8 @@
 // the verdicts (repeat, read back, give up); the messages are built elsewhere.
 
 #include <array>
+#include <cstddef>
+#include <utility>
 #include <vector>
 
 #include "image/RegisterImages.h"
@@ -86,8 +88,10 @@ private:
     std::vector<int> group_;
 };
 
-// Whether the bytes a write of `block` carries are the same in both images (block 1
-// without its last register 0x011B, which is never sent).
+// The image positions [first, end) a write of `block` carries: block 1 without its
+// last register 0x011B, which is never sent.
+std::pair<std::size_t, std::size_t> sent_range(int block);
+// Whether the bytes a write of `block` carries are the same in both images.
 bool sent_bytes_equal(int block, const SetpointImage& a, const SetpointImage& b);
 
 }  // namespace neva

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "link/BasicCRC.h"
+#include "link/Frames.h"
 
 namespace neva {
 
@@ -10,13 +10,6 @@ namespace {
 
 std::uint16_t word(const std::vector<std::uint8_t>& f, std::size_t at) {
     return static_cast<std::uint16_t>(f[at] << 8 | f[at + 1]);
-}
-
-bool crc_ok(const std::vector<std::uint8_t>& f) {
-    const std::size_t n = f.size();
-    if (n < 3) return false;
-    const std::int32_t crc = CRC16(f, n - 2);
-    return f[n - 2] == crc / 256 && f[n - 1] == (crc & 0xFF);
 }
 
 std::string hex4(unsigned v) {
@@ -29,7 +22,7 @@ std::string hex4(unsigned v) {
 
 RequestInfo describe_request(const std::vector<std::uint8_t>& f) {
     RequestInfo r;
-    if (f.size() < 8 || !crc_ok(f)) return r;
+    if (f.size() < 8 || !crc_matches(f)) return r;
     r.address = f[0];
     r.function = f[1];
     r.first_register = word(f, 2);
@@ -71,7 +64,7 @@ AnswerVerdict classify_answer(const RequestInfo& request, const std::vector<std:
     AnswerVerdict v;
     const std::size_t n = a.size();
     const std::size_t wanted = request.relay_frame ? request.answer_length : 0;
-    if (!crc_ok(a)) {
+    if (!crc_matches(a)) {
         v.verdict = (n < 5 || (wanted > 0 && n < wanted)) ? Verdict::TooShort : Verdict::BadCrc;
         return v;
     }

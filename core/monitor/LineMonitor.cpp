@@ -6,30 +6,30 @@
 namespace neva {
 
 LineMonitor::LineMonitor(SerialPort& inner, const Clock& clock, std::size_t capacity)
-    : inner_(inner), clock_(clock), capacity_(capacity > 0 ? capacity : 1), origin_ms_(clock.monotonic_ms()) {
-    inner_.on_event = [this](Event e) {
+    : ForwardingPort(inner), clock_(clock), capacity_(capacity > 0 ? capacity : 1), origin_ms_(clock.monotonic_ms()) {
+    inner.on_event = [this](Event e) {
         if (e == Event::Receive && !receive_seen_) {
             receive_seen_ = true;
             received_at_ = now();
         }
         if (on_event) on_event(e);
     };
-    inner_.on_lost = [this] {
+    inner.on_lost = [this] {
         if (awaiting_) give_up_awaited(now(), Verdict::Lost);
         if (on_lost) on_lost();
     };
 }
 
 LineMonitor::~LineMonitor() {
-    inner_.on_event = nullptr;
-    inner_.on_lost = nullptr;
+    inner().on_event = nullptr;
+    inner().on_lost = nullptr;
 }
 
 bool LineMonitor::open() {
     awaiting_ = false;
     last_request_.clear();
     failed_.clear();
-    return inner_.open();
+    return inner().open();
 }
 
 void LineMonitor::set_failed(const std::vector<std::uint8_t>& request, bool failed) {
@@ -45,7 +45,7 @@ void LineMonitor::set_failed(const std::vector<std::uint8_t>& request, bool fail
 
 void LineMonitor::close() {
     if (awaiting_) give_up_awaited(now());
-    inner_.close();
+    inner().close();
 }
 
 void LineMonitor::clear() {
@@ -76,7 +76,7 @@ void LineMonitor::give_up_awaited(std::int64_t at, Verdict why) {
 }
 
 bool LineMonitor::write(const std::vector<std::uint8_t>& bytes) {
-    if (bytes.empty()) return inner_.write(bytes);
+    if (bytes.empty()) return inner().write(bytes);
     const std::int64_t t = now();
     LineEntry e;
     e.request = describe_request(bytes);
@@ -101,11 +101,11 @@ bool LineMonitor::write(const std::vector<std::uint8_t>& bytes) {
     receive_seen_ = false;
     sent_at_ = t;
     record(std::move(e));
-    return inner_.write(bytes);
+    return inner().write(bytes);
 }
 
 std::vector<std::uint8_t> LineMonitor::read_all() {
-    std::vector<std::uint8_t> bytes = inner_.read_all();
+    std::vector<std::uint8_t> bytes = inner().read_all();
     if (bytes.empty()) return bytes;
 
     LineEntry e;

@@ -21,7 +21,7 @@
 
 #include "monitor/FrameVerdict.h"
 #include "platform/Clock.h"
-#include "platform/SerialPort.h"
+#include "platform/ForwardingPort.h"
 
 namespace neva {
 
@@ -50,33 +50,18 @@ struct LineCounters {
     double mean_answer_ms() const { return good ? static_cast<double>(answer_ms_total) / good : 0.0; }
 };
 
-class LineMonitor : public SerialPort {
+class LineMonitor : public ForwardingPort {
 public:
     static constexpr std::size_t kDefaultCapacity = 5000;
 
     LineMonitor(SerialPort& inner, const Clock& clock, std::size_t capacity = kDefaultCapacity);
     ~LineMonitor() override;
-    LineMonitor(const LineMonitor&) = delete;
-    LineMonitor& operator=(const LineMonitor&) = delete;
 
-    // ---- SerialPort: everything goes to the port behind ----
-    void set_port_number(int number) override { inner_.set_port_number(number); }
-    int port_number() const override { return inner_.port_number(); }
-    void set_settings(const std::string& s) override { inner_.set_settings(s); }
-    std::string settings() const override { return inner_.settings(); }
+    // ---- SerialPort: every other call goes to the port behind ----
     bool open() override;
     void close() override;
-    bool is_open() const override { return inner_.is_open(); }
-    std::size_t bytes_waiting() const override { return inner_.bytes_waiting(); }
     std::vector<std::uint8_t> read_all() override;
     bool write(const std::vector<std::uint8_t>& bytes) override;
-    void clear_buffers() override { inner_.clear_buffers(); }
-    void set_dtr(bool on) override { inner_.set_dtr(on); }
-    void set_receive_threshold(int bytes) override { inner_.set_receive_threshold(bytes); }
-    void set_send_threshold(int bytes) override { inner_.set_send_threshold(bytes); }
-    std::string diagnosis() const override { return inner_.diagnosis(); }
-    std::string device_text() const override { return inner_.device_text(); }
-    std::string open_failure() const override { return inner_.open_failure(); }
 
     // ---- The monitor ----
     // Asked for the link's current action code each time a request goes out.
@@ -107,7 +92,6 @@ private:
     void record(LineEntry entry);
     void give_up_awaited(std::int64_t at, Verdict why = Verdict::Timeout);
 
-    SerialPort& inner_;
     const Clock& clock_;
     std::size_t capacity_;
     std::int64_t origin_ms_;

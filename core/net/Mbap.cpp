@@ -1,15 +1,13 @@
 #include "net/Mbap.h"
 
-#include "link/BasicCRC.h"
 #include "link/Frames.h"
 
 namespace neva::mbap {
 
 std::optional<std::vector<std::uint8_t>> wrap_request(const std::vector<std::uint8_t>& rtu, std::uint16_t transaction) {
     if (rtu.size() < 4) return std::nullopt;
+    if (!crc_matches(rtu)) return std::nullopt;
     const std::size_t body = rtu.size() - 2;  // address and PDU
-    const std::int32_t crc = CRC16(rtu, body);
-    if (rtu[body] != crc / 256 || rtu[body + 1] != (crc & 0xFF)) return std::nullopt;
     if (body - 1 > kMaxPduLength) return std::nullopt;
     std::vector<std::uint8_t> out;
     out.reserve(kHeaderLength + body - 1);

@@ -3,7 +3,7 @@
 namespace neva {
 
 PortSwitch::PortSwitch(std::unique_ptr<SerialPort> numbered, Factory factory)
-    : numbered_(std::move(numbered)), factory_(std::move(factory)), active_(numbered_.get()) {
+    : ForwardingPort(*numbered), numbered_(std::move(numbered)), factory_(std::move(factory)) {
     attach(*numbered_);
 }
 
@@ -28,9 +28,9 @@ void PortSwitch::attach(SerialPort& port) {
 
 bool PortSwitch::open() {
     failure_.clear();
-    if (active_->is_open()) active_->close();
+    if (inner().is_open()) inner().close();
     if (target_.kind == PortTarget::Kind::Numbered) {
-        active_ = numbered_.get();
+        forward_to(*numbered_);
     } else {
         if (!other_ || other_target_ != target_) {
             if (other_) {
@@ -39,7 +39,7 @@ bool PortSwitch::open() {
             }
             // The old port may still be raising an event further up the stack.
             other_.reset();
-            active_ = numbered_.get();
+            forward_to(*numbered_);
             std::unique_ptr<SerialPort> made = factory_ ? factory_(target_) : nullptr;
             if (!made) {
                 failure_ = "this program cannot open " + target_.text();
@@ -49,17 +49,18 @@ bool PortSwitch::open() {
             other_target_ = target_;
             attach(*other_);
         }
-        active_ = other_.get();
+        forward_to(*other_);
     }
-    active_->set_port_number(number_);
-    active_->set_settings(settings_);
-    active_->set_dtr(dtr_);
-    return active_->open();
+    SerialPort& port = inner();
+    port.set_port_number(number_);
+    port.set_settings(settings_);
+    port.set_dtr(dtr_);
+    return port.open();
 }
 
 void PortSwitch::set_dtr(bool on) {
     dtr_ = on;
-    active_->set_dtr(on);
+    inner().set_dtr(on);
 }
 
 std::string PortSwitch::device_text() const {
@@ -71,6 +72,6 @@ std::string PortSwitch::device_text() const {
     return target_.text();
 }
 
-std::string PortSwitch::diagnosis() const { return failure_.empty() ? active_->diagnosis() : failure_; }
+std::string PortSwitch::diagnosis() const { return failure_.empty() ? inner().diagnosis() : failure_; }
 
 }  // namespace neva

@@ -11,11 +11,11 @@
 #include <string>
 
 #include "net/PortTarget.h"
-#include "platform/SerialPort.h"
+#include "platform/ForwardingPort.h"
 
 namespace neva {
 
-class PortSwitch : public SerialPort {
+class PortSwitch : public ForwardingPort {
 public:
     // Makes the port for a target that is not a numbered port; null when that kind
     // cannot be served here.
@@ -23,32 +23,24 @@ public:
 
     PortSwitch(std::unique_ptr<SerialPort> numbered, Factory factory);
     ~PortSwitch() override;
-    PortSwitch(const PortSwitch&) = delete;
-    PortSwitch& operator=(const PortSwitch&) = delete;
 
     void set_target(const PortTarget& target) { target_ = target; }
     const PortTarget& target() const { return target_; }
     // The port the last open() used (the numbered port before any open).
-    SerialPort& active() { return *active_; }
+    SerialPort& active() { return inner(); }
     SerialPort& numbered() { return *numbered_; }
 
+    // Number, settings and DTR are kept here and handed to whichever port the next
+    // open() uses; every other call goes to the active port.
     void set_port_number(int number) override { number_ = number; }
     int port_number() const override { return number_; }
     void set_settings(const std::string& s) override { settings_ = s; }
     std::string settings() const override { return settings_; }
     bool open() override;
-    void close() override { active_->close(); }
-    bool is_open() const override { return active_->is_open(); }
-    std::size_t bytes_waiting() const override { return active_->bytes_waiting(); }
-    std::vector<std::uint8_t> read_all() override { return active_->read_all(); }
-    bool write(const std::vector<std::uint8_t>& bytes) override { return active_->write(bytes); }
-    void clear_buffers() override { active_->clear_buffers(); }
     void set_dtr(bool on) override;
-    void set_receive_threshold(int bytes) override { active_->set_receive_threshold(bytes); }
-    void set_send_threshold(int bytes) override { active_->set_send_threshold(bytes); }
     std::string diagnosis() const override;
     std::string device_text() const override;
-    std::string open_failure() const override { return failure_.empty() ? active_->open_failure() : failure_; }
+    std::string open_failure() const override { return failure_.empty() ? inner().open_failure() : failure_; }
 
 private:
     void attach(SerialPort& port);
@@ -57,7 +49,6 @@ private:
     Factory factory_;
     std::unique_ptr<SerialPort> other_;
     PortTarget other_target_;
-    SerialPort* active_ = nullptr;
     PortTarget target_;
     int number_ = 0;
     std::string settings_ = "9600,N,8,1";
