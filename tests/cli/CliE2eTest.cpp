@@ -16,7 +16,6 @@
 #include <gtest/gtest.h>
 
 #include "CliFilesTestSupport.h"
-#include "ProgramRun.h"
 #include "RunUntil.h"
 #include "SetpointReport.h"
 #include "SimProcess.h"

@@ -11,7 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "CliFilesTestSupport.h"
-#include "ProgramRun.h"
+#include "RunUntil.h"
 #include "SimProcess.h"
 
 namespace neva::cli {
