@@ -35,30 +35,30 @@ int RecordingPort::action_of(const std::vector<std::uint8_t>& f) {
     }
 }
 
-RecordingPort::RecordingPort(SerialPort& inner) : inner_(inner) {
-    inner_.on_event = [this](Event e) {
+RecordingPort::RecordingPort(SerialPort& inner) : ForwardingPort(inner) {
+    inner.on_event = [this](Event e) {
         if (e == Event::Receive) receive_events.push_back(Clock::now());
         if (on_event) on_event(e);
     };
-    inner_.on_lost = [this] {
+    inner.on_lost = [this] {
         if (on_lost) on_lost();
     };
 }
 
 RecordingPort::~RecordingPort() {
-    inner_.on_event = nullptr;
-    inner_.on_lost = nullptr;
+    inner().on_event = nullptr;
+    inner().on_lost = nullptr;
 }
 
 std::vector<std::uint8_t> RecordingPort::read_all() {
-    std::vector<std::uint8_t> bytes = inner_.read_all();
+    std::vector<std::uint8_t> bytes = inner().read_all();
     if (!bytes.empty()) taken.push_back({bytes, Clock::now()});
     return bytes;
 }
 
 bool RecordingPort::write(const std::vector<std::uint8_t>& bytes) {
     written.push_back({bytes, Clock::now()});
-    return inner_.write(bytes);
+    return inner().write(bytes);
 }
 
 }  // namespace neva::bench

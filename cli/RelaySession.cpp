@@ -66,8 +66,7 @@ void RelaySession::on_completion(bool ok) {
     if (loop_ && finished()) loop_->quit();
 }
 
-std::string RelaySession::port_name() const {
-    const PortChoice& p = *options_.port;
+std::string port_name(const PortChoice& p) {
     if (p.network) return p.network->text();
     if (!p.device.empty()) return p.device;
     const QString dev = QtSerialPort::device_name(p.number);

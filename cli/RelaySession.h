@@ -28,6 +28,10 @@
 
 namespace neva::cli {
 
+// "/dev/pts/3", "COM 1 (/dev/ttyUSB0)", "tcp://host:4001": the port as messages,
+// reports and the history name it.
+std::string port_name(const PortChoice& port);
+
 class RelaySession {
 public:
     RelaySession(const CliOptions& options, std::ostream& err);
@@ -62,14 +66,9 @@ public:
     NEVA200& neva() { return link_->NEVA(); }
     CliMessages& messages() { return messages_; }
     const Clock& clock() const { return clock_; }
-    LineMonitor& monitor() { return *monitor_; }
     // "address 1 on /dev/pts/3 at 9600 baud"
     std::string describe_line() const;
-    // "/dev/pts/3", "COM 1 (/dev/ttyUSB0)": the port as reports and the history name it.
-    std::string port_name() const;
-    // The settings history of this run: as-found snapshots of the relay's reads,
-    // as-left snapshots of verified writes. A failure is a warning on the error stream.
-    records::HistoryRecording& history() { return *history_; }
+    std::string port_name() const { return cli::port_name(*options_.port); }
 
 private:
     bool wait_until_idle(const std::string& what);
@@ -90,6 +89,8 @@ private:
     std::unique_ptr<PortSwitch> switch_;
     std::unique_ptr<LineMonitor> monitor_;
     std::unique_ptr<LinkController> link_;
+    // The settings history of this run: as-found snapshots of the relay's reads,
+    // as-left snapshots of verified writes. A failure is a warning on the error stream.
     std::unique_ptr<records::HistoryRecording> history_;
     std::function<void(bool)> link_completion_;
 

@@ -22,10 +22,7 @@ namespace {
 std::string prepare_port(const PortChoice& p, PortSwitch& port) {
     port.set_target(p.target());
     port.set_port_number(p.number);
-    if (p.network) return p.network->text();
-    if (!p.device.empty()) return p.device;
-    const QString dev = QtSerialPort::device_name(p.number);
-    return p.describe() + (dev.isEmpty() ? std::string() : " (" + dev.toStdString() + ")");
+    return port_name(p);
 }
 
 std::string duration_text(std::int64_t ms) {

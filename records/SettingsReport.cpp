@@ -2,7 +2,7 @@
 
 #include "startup/Arranque.h"
 #include "text/Csv.h"
-#include "text/JsonWriter.h"
+#include "text/JsonWriter.h"  // utf8_text
 
 namespace neva::records {
 
@@ -13,16 +13,14 @@ constexpr const char* kComparisonTitle = "NEVA200 Settings Comparison";
 
 // Rows in page order, one section per page caption.
 ReportSection& section_for(SettingsReport& r, const std::string& caption) {
-    if (r.sections.empty() || r.sections.back().caption != caption) r.sections.push_back({caption, {}, {}, {}});
+    if (r.sections.empty() || r.sections.back().caption != caption) r.sections.push_back({caption, {}, {}});
     return r.sections.back();
 }
 
-void add_row(SettingsReport& r, const std::string& caption, std::vector<std::string> cells, bool highlight,
-             const std::string& reg) {
+void add_row(SettingsReport& r, const std::string& caption, std::vector<std::string> cells, bool highlight) {
     ReportSection& s = section_for(r, caption);
     s.rows.push_back(std::move(cells));
     s.highlighted.push_back(highlight);
-    s.registers.push_back(reg);
 }
 
 }  // namespace
@@ -55,7 +53,7 @@ SettingsReport settings_report(const RegisterMap& map, const SetpointSource& sou
     r.program = program_name();
     for (const SetpointRow& row : setpoint_rows(map, source.setpoints))
         add_row(r, row.caption, {row.entry->label, row.view.display, std::to_string(row.view.raw), row.entry->address()},
-                false, row.entry->address());
+                false);
     return r;
 }
 
@@ -74,7 +72,7 @@ SettingsReport comparison_report(const SetpointSource& a, const SetpointSource& 
         add_row(r, c.caption,
                 {c.entry->label, c.a.display, c.b.display, std::to_string(c.a.raw), std::to_string(c.b.raw),
                  c.entry->address()},
-                c.differs, c.entry->address());
+                c.differs);
     }
     r.summary = std::to_string(differing) + " of " + std::to_string(rows.size()) +
                 (rows.size() == 1 ? " setpoint differs" : " setpoints differ");
@@ -99,7 +97,7 @@ std::string report_csv(const SettingsReport& r) {
             std::vector<std::string> cells{s.caption};
             cells.insert(cells.end(), s.rows[i].begin(), s.rows[i].end());
             // "0184" would be read as the number 184: the register keeps its hex form.
-            cells[cells.size() - 1] = "0x" + s.registers[i];
+            cells.back() = "0x" + cells.back();
             if (comparison) cells.push_back(s.highlighted[i] ? "yes" : "no");
             out += csv_line(cells);
         }

@@ -18,9 +18,8 @@ namespace neva::records {
 
 struct ReportSection {
     std::string caption;  // the page's window caption
-    std::vector<std::vector<std::string>> rows;  // one cell per column
+    std::vector<std::vector<std::string>> rows;  // one cell per column, the register ("0184") last
     std::vector<bool> highlighted;  // per row: the setpoint differs
-    std::vector<std::string> registers;  // per row: "0184"
 };
 
 struct SettingsReport {

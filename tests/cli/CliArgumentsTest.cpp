@@ -79,6 +79,11 @@ TEST(CliArgumentsTest, MistakesAreUsageErrorsThatSayWhat) {
         {{"metering", "--port", "1", "--watch", "--json"}, "use --csv instead"},
         {{"metering", "--port", "1", "--watch", "--interval", "0.1"}, "0.2..3600"},
         {{"metering", "--port", "1", "--watch", "--count", "0"}, "invalid count '0'"},
+        {{"report", "f.NEVA2", "--port", "1", "-o", "r.pdf"}, "not both"},
+        {{"report", "f.NEVA2", "-o", "r.txt"}, "needs --format pdf|html|csv"},
+        {{"history", "diff", "1"}, "needs two snapshot numbers"},
+        {{"scan", "--port", "1", "--addresses", "30-1"}, "invalid address range '30-1'"},
+        {{"scan", "--port", "1", "--speeds", "9600,"}, "invalid speed list"},
     };
     for (const Case& c : cases) {
         const auto r = parse(c.args);

@@ -25,10 +25,7 @@ namespace {
 
 using testsupport::SimProcess;
 
-struct Result {
-    int status = -1;
-    bool finished = false;
-    std::string out, err;
+struct Result : testsupport::ProgramRun {
     QJsonObject json() const {
         QJsonParseError e{};
         const QJsonDocument d = QJsonDocument::fromJson(QByteArray::fromStdString(out), &e);
@@ -53,19 +50,7 @@ protected:
     QString file(const char* name) const { return QString::fromStdString(dir.path(name)); }
     // The silent relay needs five two-second time-outs; everything else far less.
     Result run(const QStringList& args, int timeout_ms = 60000) {
-        QProcess p;
-        p.start(program, args);
-        Result r;
-        if (!p.waitForStarted(10000)) return r;
-        r.finished = p.waitForFinished(timeout_ms);
-        if (!r.finished) {
-            p.kill();
-            p.waitForFinished(5000);
-        }
-        r.out = p.readAllStandardOutput().toStdString();
-        r.err = p.readAllStandardError().toStdString();
-        r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-        return r;
+        return {testsupport::run_program(program, args, timeout_ms)};
     }
     Result read_into(const QString& path) { return run(QStringList{"read", "-o", path} + line()); }
 

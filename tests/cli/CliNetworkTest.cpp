@@ -5,7 +5,6 @@
 // test's own can answer it. Every wait is bounded.
 
 #include <QFileInfo>
-#include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -20,25 +19,8 @@ namespace {
 
 using testsupport::SimProcess;
 
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
-
-CliRun cli(const QStringList& args, int timeout_ms = 60000) {
-    QProcess p;
-    p.start(qEnvironmentVariable("NEVA_CLI", QStringLiteral(NEVA_CLI)), args);
-    CliRun r;
-    if (!p.waitForStarted(10000)) return r;
-    if (!testsupport::run_until([&] { return p.state() == QProcess::NotRunning; }, timeout_ms)) {
-        p.kill();
-        p.waitForFinished(5000);
-        return r;
-    }
-    r.out = p.readAllStandardOutput().toStdString();
-    r.err = p.readAllStandardError().toStdString();
-    r.status = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    return r;
+testsupport::ProgramRun cli(const QStringList& args) {
+    return testsupport::run_program(qEnvironmentVariable("NEVA_CLI", QStringLiteral(NEVA_CLI)), args);
 }
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -60,7 +42,7 @@ TEST_F(CliNetworkTest, ReadAndVerifiedWriteOverADeviceServerAndAGateway) {
         ASSERT_TRUE(port.startsWith(kind == std::string("--tcp") ? "tcp://127.0.0.1:" : "mbtcp://127.0.0.1:"));
         const QString f = QString::fromStdString(dir.path("relay.NEVA2"));
 
-        CliRun r = cli({"read", "--port", port, "-o", f});
+        testsupport::ProgramRun r = cli({"read", "--port", port, "-o", f});
         ASSERT_EQ(r.status, 0) << r.err;
         r = cli({"write", f, "--port", port});
         EXPECT_EQ(r.status, 0) << r.err;
@@ -79,7 +61,7 @@ TEST_F(CliNetworkTest, RefusedAndDroppedConnectionsEndWithTheirCause) {
             s->deleteLater();
         }
     });
-    CliRun r = cli({"metering", "--port", address});
+    testsupport::ProgramRun r = cli({"metering", "--port", address});
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(has(r.err, "127.0.0.1:" + std::to_string(server.serverPort()) + " closed the connection")) << r.err;
 
@@ -118,7 +100,7 @@ TEST_F(CliNetworkTest, TraceJudgesEveryFaultTheSimulatorPlays) {
         SCOPED_TRACE(c.sim.join(' ').toStdString() + " " + c.cli.join(' ').toStdString());
         SimProcess relay{SimProcess::relay_program()};
         ASSERT_TRUE(relay.start(c.sim + QStringList{"--quiet", "--event-every", "0"}));
-        const CliRun r = cli(QStringList{"metering", "--trace", "--port", relay.pty_path()} + c.cli);
+        const testsupport::ProgramRun r = cli(QStringList{"metering", "--trace", "--port", relay.pty_path()} + c.cli);
         EXPECT_EQ(r.status, c.status) << r.err;
         for (const std::string& part : c.trace) EXPECT_TRUE(has(r.err, part)) << part << "\n" << r.err;
         EXPECT_TRUE(c.absent.empty() || !has(r.err, c.absent)) << r.err;

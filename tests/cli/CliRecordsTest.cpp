@@ -7,11 +7,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
 #include "CliFilesTestSupport.h"
+#include "RunUntil.h"
 #include "SimProcess.h"
 
 namespace neva::cli {
@@ -37,15 +37,12 @@ protected:
     // standard output and error in `out` and `err`.
     int run(QStringList args, bool with_line = false) {
         if (with_line) args += {QStringLiteral("--port"), sim.pty_path()};
-        QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_DATA_HOME"), data);
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(NEVA_CLI), args);
-        if (!p.waitForFinished(60000)) p.kill();
-        out = p.readAllStandardOutput().toStdString();
-        err = p.readAllStandardError().toStdString();
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        auto r = testsupport::run_program(QStringLiteral(NEVA_CLI), args, 60000, env);
+        out = std::move(r.out);
+        err = std::move(r.err);
+        return r.status;
     }
     QJsonArray snapshots() {
         EXPECT_EQ(run({QStringLiteral("history"), QStringLiteral("list"), QStringLiteral("--json")}), 0) << err;

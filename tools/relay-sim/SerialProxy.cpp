@@ -81,20 +81,21 @@ void SerialProxy::take_answer(std::uint32_t length) {
                                static_cast<unsigned long long>(answers_));
         return;
     }
-    if (faults_.bad_crc_every > 0 && answers_ % faults_.bad_crc_every == 0 && faults_.modbus_tcp) {
-        if (answer.size() >= 8) {
-            answer.resize(9);
-            answer[4] = 0x00;
-            answer[5] = 0x03;
-            answer[7] |= 0x80;
-            answer[8] = 0x0B;
+    if (faults_.bad_crc_every > 0 && answers_ % faults_.bad_crc_every == 0) {
+        if (faults_.modbus_tcp) {
+            if (answer.size() >= 8) {
+                answer.resize(9);
+                answer[4] = 0x00;
+                answer[5] = 0x03;
+                answer[7] |= 0x80;
+                answer[8] = 0x0B;
+            }
+        } else {
+            answer.back() ^= 0xFF;
         }
-        if (log_) std::fprintf(stderr, "neva-relay-sim: answer %llu replaced by the gateway's exception 11\n",
-                               static_cast<unsigned long long>(answers_));
-    } else if (faults_.bad_crc_every > 0 && answers_ % faults_.bad_crc_every == 0) {
-        answer.back() ^= 0xFF;
-        if (log_) std::fprintf(stderr, "neva-relay-sim: answer %llu sent with a bad CRC\n",
-                               static_cast<unsigned long long>(answers_));
+        if (log_)
+            std::fprintf(stderr, "neva-relay-sim: answer %llu %s\n", static_cast<unsigned long long>(answers_),
+                         faults_.modbus_tcp ? "replaced by the gateway's exception 11" : "sent with a bad CRC");
     }
     const auto now = Clock::now();
     segments_.push_back({now + std::chrono::milliseconds(faults_.reply_delay_ms), answer.size()});
