@@ -1,11 +1,19 @@
 #include "SetpointReport.h"
 
+#include "link/SetpointWrites.h"
+
 namespace neva::cli {
 
 namespace {
 
 // Setpoint bytes that a write of blocks 1 and 2 carries.
-bool is_sent_position(std::size_t p) { return p <= 53 || (p >= kBlock2.first && p <= kBlock2.last); }
+bool is_sent_position(std::size_t p) {
+    for (int block : {1, 2}) {
+        const auto [first, end] = sent_range(block);
+        if (p >= first && p < end) return true;
+    }
+    return false;
+}
 
 }  // namespace
 
